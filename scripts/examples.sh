@@ -6,5 +6,5 @@ build=${LCV_BUILD_DIR:-$root/build}
 "$root/scripts/build.sh" >&2
 cd "$root/examples"
 status=0
-"$build/bin/lcv" -i -sh old/Sample.app new/Sample.app || status=$?
+"$build/bin/lcv" -i -sh -skmd old/Sample.app new/Sample.app || status=$?
 echo "lcv exited with status $status" >&2

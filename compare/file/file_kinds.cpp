@@ -1,0 +1,158 @@
+#include "compare/file/file_kinds.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+#include <initializer_list>
+#include <map>
+
+#include "compare/file/fork_access.h"
+#include "core/compare.h"
+#include "core/path.h"
+#include "core/text.h"
+
+namespace lcv {
+
+namespace {
+
+bool extensionIn(const std::string& path, std::initializer_list<const char*> exts) {
+    const std::string ext = pathExtension(path);
+    for (const char* e : exts)
+        if (ext == e) return true;
+    return false;
+}
+
+bool pairTest(const std::string& p1, const std::string& p2, const std::function<bool(const std::string&)>& test) {
+    if (p1.empty() && p2.empty()) return false;
+    return (p1.empty() || test(p1)) && (p2.empty() || test(p2));
+}
+
+}  // namespace
+
+const char* encodingDisplayName(TextEncoding e) {
+    switch (e) {
+        case TextEncoding::ASCII: return "Western (ASCII)";
+        case TextEncoding::UTF8: return "Unicode (UTF-8)";
+        case TextEncoding::UTF16: return "Unicode (UTF-16)";
+        case TextEncoding::MacRoman: return "Western (Mac OS Roman)";
+        case TextEncoding::MacJapanese: return "Japanese (Mac OS)";
+        case TextEncoding::MacChineseTraditional: return "Traditional Chinese (Mac OS)";
+        case TextEncoding::MacKorean: return "Korean (Mac OS)";
+        case TextEncoding::MacArabic: return "Arabic (Mac OS)";
+        case TextEncoding::MacCyrillic: return "Cyrillic (Mac OS)";
+        case TextEncoding::MacChineseSimplified: return "Simplified Chinese (Mac OS)";
+        case TextEncoding::MacIcelandic: return "Icelandic (Mac OS)";
+    }
+    return "";
+}
+
+bool FileKinds::hasExtension(const std::string& extension, const std::string& p1, const std::string& p2) {
+    return pairTest(p1, p2, [&](const std::string& p) { return pathExtension(p) == extension; });
+}
+
+bool FileKinds::textFile(const std::string& path) {
+    if (extensionIn(path, {"info", "plist", "searchTerms", "toolbar", "xml", "txt", "rtf", "htm", "mtpl", "m", "h",
+                           "ad", "wg", "lg", "css", "eps", "html"}))
+        return true;
+    const ForkInfo info = readForkInfo(path);
+    return info.type && (*info.type == 0x54455854u /* TEXT */ || *info.type == 0x7474726Fu /* ttro */);
+}
+
+bool FileKinds::textFilePath(const std::string& p1, const std::string& p2) { return pairTest(p1, p2, textFile); }
+
+bool FileKinds::stringFilePath(const std::string& p1, const std::string& p2) {
+    return hasExtension("strings", p1, p2);
+}
+
+bool FileKinds::plistSynonymPath(const std::string& p1, const std::string& p2) {
+    return pairTest(p1, p2, [](const std::string& p) { return extensionIn(p, {"plist", "searchTerms", "toolbar"}); });
+}
+
+bool FileKinds::xmlSynonymPath(const std::string& p1, const std::string& p2) {
+    if (pairTest(p1, p2, [](const std::string& p) { return extensionIn(p, {"xml", "wg", "ad", "lg"}); })) return true;
+    return !p1.empty() && !p2.empty() && ZentelHoardGlossaryFile(p1) && ZentelHoardGlossaryFile(p2);
+}
+
+bool FileKinds::glossarySynonymPath(const std::string& p1, const std::string& p2) {
+    if (pairTest(p1, p2, [](const std::string& p) { return extensionIn(p, {"wg", "ad", "lg"}); })) return true;
+    return !p1.empty() && !p2.empty() && ZentelHoardGlossaryFile(p1) && ZentelHoardGlossaryFile(p2);
+}
+
+bool FileKinds::tiffFilePath(const std::string& p1, const std::string& p2) {
+    return pairTest(p1, p2, [](const std::string& p) { return extensionIn(p, {"tiff", "tif"}); });
+}
+
+bool FileKinds::ZentelHoardGlossaryFile(const std::string& path) { return Compare::zentelHoardGlossaryFile(path); }
+
+bool FileKinds::xmlFile(const std::string& path) { return Compare::xmlFile(path); }
+
+TextEncoding FileKinds::guessEncodingFromByteOrderMark(const std::string& path, PrintCenter* pCenter) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (pCenter)
+            pCenter->PrintMetaInfoToStdError(
+                sformat("# [lcv:e:guessEncodingFromByteOrderMark:FSpOpenDF://->%s<-//:%d:]", path.c_str(),
+                        statusFromErrno(errno)),
+                "Error");
+        return TextEncoding::UTF8;
+    }
+    unsigned char bom[2] = {0, 0};
+    std::size_t got = 0;
+    while (got < 2) {
+        const ssize_t n = ::read(fd, bom + got, 2 - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            if (pCenter)
+                pCenter->PrintMetaInfoToStdError(
+                    sformat("# [lcv:e:guessEncodingFromByteOrderMark:FSRead://->%s<-//:%d:]", path.c_str(),
+                            statusFromErrno(errno)),
+                    "Error");
+            break;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (got == 2 && ((bom[0] == 0xFE && bom[1] == 0xFF) || (bom[0] == 0xFF && bom[1] == 0xFE)))
+        return TextEncoding::UTF16;
+    return TextEncoding::UTF8;
+}
+
+TextEncoding FileKinds::guessEncodingFromPath(const std::string& path) {
+    using E = TextEncoding;
+    static const std::map<std::string, E> table = {
+        {"English.lproj", E::MacRoman},   {"en.lproj", E::MacRoman},
+        {"Japanese.lproj", E::MacJapanese}, {"ja.lproj", E::MacJapanese},
+        {"Danish.lproj", E::MacRoman},    {"da.lproj", E::MacRoman},
+        {"German.lproj", E::MacRoman},    {"de.lproj", E::MacRoman},
+        {"Spanish.lproj", E::MacRoman},   {"es.lproj", E::MacRoman},
+        {"Finnish.lproj", E::MacRoman},   {"fi.lproj", E::MacRoman},
+        {"French.lproj", E::MacRoman},    {"fr.lproj", E::MacRoman},
+        {"Italian.lproj", E::MacRoman},   {"it.lproj", E::MacRoman},
+        {"Korean.lproj", E::MacKorean},   {"ko.lproj", E::MacKorean},
+        {"Dutch.lproj", E::MacRoman},     {"nl.lproj", E::MacRoman},
+        {"Norwegian.lproj", E::MacRoman}, {"no.lproj", E::MacRoman},
+        {"Portuguese.lproj", E::MacRoman}, {"pt.lproj", E::MacRoman},
+        {"Russian.lproj", E::MacCyrillic}, {"ru.lproj", E::MacCyrillic},
+        {"Swedish.lproj", E::MacRoman},   {"sv.lproj", E::MacRoman},
+        {"long_name.lproj", E::MacRoman}, {"short_name.lproj", E::MacRoman},
+        {"zh.lproj", E::MacChineseSimplified}, {"zh_CN.lproj", E::MacChineseSimplified},
+        {"zh_TW.lproj", E::MacChineseTraditional}, {"zh_HK.lproj", E::MacChineseTraditional},
+        {"is.lproj", E::MacIcelandic},    {"ab.lproj", E::MacArabic},
+        {"_NewLoc", E::MacJapanese},      {"_OldLoc", E::MacJapanese},
+    };
+    bool fallbackRoman = false;
+    const std::vector<std::string> comps = pathComponents(path);
+    for (auto it = comps.rbegin(); it != comps.rend(); ++it) {
+        if (*it == "_NewUS" || *it == "_NewBase" || *it == "_OldUS" || *it == "_OldBase") {
+            fallbackRoman = true;
+            continue;
+        }
+        if (auto found = table.find(*it); found != table.end()) return found->second;
+    }
+    return fallbackRoman ? E::MacRoman : E::MacJapanese;
+}
+
+}  // namespace lcv

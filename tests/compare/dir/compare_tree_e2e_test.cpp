@@ -1,0 +1,204 @@
+// End-to-end: lcv on small trees built here, whole report lines compared.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "e2e_util.h"
+#include "fixtures.h"
+
+using lcvtest::lines;
+using lcvtest::runProgram;
+using lcvtest::TempDir;
+
+namespace {
+
+std::string realPath(const std::string& p) {
+    char buf[4096];
+    return realpath(p.c_str(), buf) ? std::string(buf) : p;
+}
+
+// Report lines without the argument echo.
+std::vector<std::string> report(const lcvtest::RunResult& r) {
+    std::vector<std::string> out;
+    for (auto& l : lines(r.out))
+        if (l.rfind("# [lcv:a:", 0) != 0) out.push_back(l);
+    return out;
+}
+
+std::string bytes(std::size_t n, char c) { return std::string(n, c); }
+
+}  // namespace
+
+TEST(DirectoryComparison, NewObsoleteIdenticalDirectoriesAndFiles) {
+    TempDir t;
+    t.write("a/Contents/Resources/English.lproj/x.txt", "same\n");
+    t.write("b/Contents/Resources/English.lproj/x.txt", "same\n");
+    t.write("a/Contents/Old/gone.txt", "1");
+    t.write("b/Contents/New/fresh.txt", "2");
+    t.write("a/Contents/only1.txt", "1");
+    t.write("b/Contents/only2.txt", "2");
+    t.write("a/Contents/changed.txt", "abc");
+    t.write("b/Contents/changed.txt", "abd");
+    const std::string A = realPath(t / "a"), B = realPath(t / "b");
+    auto r = runProgram("lcv", {"-i", "-ski", "-sh", "a", "b"}, "", t.path());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const std::vector<std::string> expected = {
+        "# [lcv:i:new:dir:] ./Contents/New",
+        "# [lcv:i:obsolete:dir:] ./Contents/Old",
+        "# [lcv:i:identical:dir:] .",
+        "# [lcv:i:identical:dir:] ./Contents",
+        "# [lcv:i:identical:dir:] ./Contents/Resources",
+        "# [lcv:i:identical:dir:] ./Contents/Resources/English.lproj",
+        "# [lcv:i:new:file://->./Contents<-//->./Contents<-//:] only2.txt",
+        "# [lcv:i:obsolete:file://->./Contents<-//->./Contents<-//:] only1.txt",
+        "# [lcv:i:changed:file:DF://->./Contents/changed.txt<-//->./Contents/changed.txt<-//:] changed.txt",
+        "# [lcv:i:identical:file:DF://->./Contents/Resources/English.lproj/x.txt<-//->./Contents/Resources/"
+        "English.lproj/x.txt<-//:] x.txt",
+    };
+    EXPECT_EQ(report(r), expected);
+
+    // Full paths without -sh; new directories name the target root.
+    r = runProgram("lcv", {"-ski", A, B});
+    EXPECT_EQ(report(r), (std::vector<std::string>{
+                             "# [lcv:i:new:dir:] " + B + "/Contents/New",
+                             "# [lcv:i:obsolete:dir:] " + A + "/Contents/Old",
+                             "# [lcv:i:new:file://->" + A + "/Contents<-//->" + B + "/Contents<-//:] only2.txt",
+                             "# [lcv:i:obsolete:file://->" + A + "/Contents<-//->" + B + "/Contents<-//:] only1.txt",
+                             "# [lcv:i:changed:file:DF://->" + A + "/Contents/changed.txt<-//->" + B +
+                                 "/Contents/changed.txt<-//:] changed.txt",
+                         }));
+
+    // -skdir drops the directory lines, -skfile everything below them.
+    r = runProgram("lcv", {"-skfile", "-sh", "a", "b"}, "", t.path());
+    EXPECT_EQ(report(r), (std::vector<std::string>{"# [lcv:i:new:dir:] ./Contents/New",
+                                                   "# [lcv:i:obsolete:dir:] ./Contents/Old"}));
+    r = runProgram("lcv", {"-skdir", "-ski", "-sh", "a", "b"}, "", t.path());
+    EXPECT_EQ(report(r).size(), 3u);
+}
+
+TEST(DirectoryComparison, NewDirectoryContentsOnlyWithPnew) {
+    TempDir t;
+    t.mkdir("a");
+    t.write("b/New/n.txt", "x");
+    auto r = runProgram("lcv", {"-ski", "-sh", "a", "b"}, "", t.path());
+    EXPECT_EQ(report(r), (std::vector<std::string>{"# [lcv:i:new:dir:] ./New"}));
+    r = runProgram("lcv", {"-ski", "-sh", "-pnew", "a", "b"}, "", t.path());
+    EXPECT_EQ(report(r), (std::vector<std::string>{
+                             "# [lcv:i:new:dir:] ./New",
+                             "# [lcv:i:new:file://-><-//->./New<-//:] n.txt",
+                             "# [lcv:i:changed:file:DF://-><-//->./New/n.txt<-//:] n.txt",
+                         }));
+}
+
+TEST(DirectoryComparison, DirectoryNameMapPairsRenamedDirectories) {
+    TempDir t;
+    t.write("a/English.lproj/Sub/s.txt", "1");
+    t.write("b/Japanese.lproj/Sub/s.txt", "2");
+    auto r = runProgram("lcv", {"-i", "-ski", "-sh", "-mapdByPair", "English.lproj/Japanese.lproj", "a", "b"}, "",
+                        t.path());
+    EXPECT_EQ(report(r), (std::vector<std::string>{
+                             "# [lcv:i:identical:dir:] .",
+                             "# [lcv:i:identical:dir:] ./English.lproj",
+                             "# [lcv:i:identical:dir:] ./English.lproj/Sub",
+                             "# [lcv:i:changed:file:DF://->./English.lproj/Sub/s.txt<-//->./Japanese.lproj/Sub/"
+                             "s.txt<-//:] s.txt",
+                         }));
+}
+
+TEST(DirectoryComparison, QuickModeAndSidecarNames) {
+    TempDir t;
+    t.write("a/f.txt", "1");
+    t.write("b/f.txt", "2");
+    t.write("a/._orphan", "x");  // no companion: an ordinary file named "._orphan"
+    t.write("b/._orphan", "x");
+    t.write("a/._f.txt", lcvtest::sidecar({}));  // metadata of f.txt, never an item
+    auto r = runProgram("lcv", {"-i", "-ski", "-sh", "a", "b"}, "", t.path());
+    EXPECT_EQ(report(r), (std::vector<std::string>{"# [lcv:i:identical:dir:] .",
+                                                   "# [lcv:i:changed:file:DF://->./f.txt<-//->./f.txt<-//:] f.txt"}));
+    r = runProgram("lcv", {"-q", "-i", "-sh", "a", "b"}, "", t.path());
+    EXPECT_EQ(report(r), (std::vector<std::string>{"# [lcv:i:identical:dir:] .",
+                                                   "# [lcv:i:identical:file://->.<-//->.<-//:] ._orphan",
+                                                   "# [lcv:i:identical:file://->.<-//->.<-//:] f.txt"}));
+}
+
+TEST(DirectoryComparison, SummaryDumpOrder) {
+    TempDir t, tmp;
+    for (const char* side : {"a", "b"}) {
+        t.write(std::string(side) + "/b.txt", side);
+        t.mkdir(std::string(side) + "/Zeta");
+        t.mkdir(std::string(side) + "/Japanese.lproj");
+        t.write(std::string(side) + "/A.lyt/info.txt", "i");
+    }
+    auto r = runProgram("lcv", {"-ski", "-sh", "-psummarydiff", "-tmp_txt_path", tmp.path(), "a", "b"}, "", t.path());
+    const std::string s1 = tmp / "fileDirectorySummary1.txt", s2 = tmp / "fileDirectorySummary2.txt";
+    EXPECT_EQ(report(r).back(), "# [lcv:m:summaryTwindiff:] twindiff \\ ===> \\ " + s1 + " \\ ===> \\ " + s2);
+    std::ifstream f(s1);
+    std::stringstream text;
+    text << f.rdbuf();
+    EXPECT_EQ(text.str(), "./\n 1  b.txt *1\n 1  A.lyt/\n 2    info.txt\n 1  Japanese.lproj/\n 1  Zeta/\n");
+}
+
+// Data-fork cases: each row is two data forks and the lines expected after the
+// directory line.
+TEST(ForkComparison, DataForkCases) {
+    std::string big1 = bytes(262144 + 100, 'x'), big2 = big1;
+    big2[262144 + 90] = 'y';  // in the last, partial block
+    std::string run1 = bytes(40, 'a'), run2 = run1;
+    for (int i = 3; i < 20; ++i) run2[static_cast<std::size_t>(i)] = 'b';  // 17 differing bytes
+    struct Case {
+        const char* label;
+        std::string df1, df2;
+        std::vector<std::string> options;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"equal", "same", "same", {}, {}},
+        {"equal with -i", "same", "same", {"-i"}, {"# [lcv:i:identical:file:DF:H:] f"}},
+        {"different length with -hd", "abc", "abcd", {"-hd"}, {"# [lcv:i:changed:file:DF:H:] f"}},
+        {"last partial block with -hd", big1, big2, {"-hd"},
+         {"# [lcv:i:changed:file:DF:byte:0004005A:H:] 78 [x] \\ ===> \\ 79 [y]", "# [lcv:i:changed:file:DF:H:] f"}},
+        {"seventeen bytes", run1, run2, {"-hd"},
+         {"# [lcv:i:changed:file:DF:byte:00000003:H:] 6161 6161 6161 6161 6161 6161 6161 6161 [aaaaaaaaaaaaaaaa] "
+          "\\ ===> \\ 6262 6262 6262 6262 6262 6262 6262 6262 [bbbbbbbbbbbbbbbb]",
+          "# [lcv:i:changed:file:DF:byte:00000013:H:] 61 [a] \\ ===> \\ 62 [b]", "# [lcv:i:changed:file:DF:H:] f"}},
+        {"empty files", "", "", {}, {}},
+        {"empty files with -i", "", "", {"-i"}, {"# [lcv:i:identical:file:**:H:] f"}},
+        {"binary mode", "a", "b", {"-b"}, {"# [lcv:i:changed:file:DF:H:] f"}},
+        {"forks together", "a", "b", {"-notDifferentiateRFDF"}, {"# [lcv:i:changed:file:**:H:] f"}},
+    };
+    for (const auto& c : cases) {
+        TempDir t;
+        t.write("a/f", c.df1);
+        t.write("b/f", c.df2);
+        std::vector<std::string> args = {"-ski", "-sh"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back("a");
+        args.push_back("b");
+        auto r = runProgram("lcv", args, "", t.path());
+        std::vector<std::string> got;
+        for (auto l : report(r)) {
+            if (l.rfind("# [lcv:i:identical:dir:]", 0) == 0) continue;
+            const std::string h = "//->./f<-//->./f<-//";
+            if (auto pos = l.find(h); pos != std::string::npos) l.replace(pos, h.size(), "H");
+            got.push_back(l);
+        }
+        EXPECT_EQ(got, c.expected) << c.label;
+        EXPECT_EQ(r.status, 0) << c.label;
+    }
+}
+
+TEST(ForkComparison, ExitIfChangedStopsAtTheFirstChange) {
+    TempDir t;
+    t.write("a/1.txt", "a");
+    t.write("b/1.txt", "b");
+    t.write("a/2.txt", "a");
+    t.write("b/2.txt", "b");
+    auto r = runProgram("lcv", {"-ski", "-sh", "-exitIfChanged", "a", "b"}, "", t.path());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(report(r), (std::vector<std::string>{"# [lcv:i:changed:file:DF://->./1.txt<-//->./1.txt<-//:] 1.txt"}));
+}
