@@ -153,7 +153,7 @@ int openResourceMap(const std::string& path, bool dataFork, platform::ResourceMa
     Data image;
     const int status = platform::readForkImage(path, !dataFork, image);
     if (status != 0) return status;
-    map = platform::parseResourceMap(image, {});
+    map = platform::parseResourceMap(image, {}, false);
     return map.ok() ? 0 : -199;
 }
 

@@ -195,7 +195,7 @@ std::string MapError::line(const std::string& path) const {
                    static_cast<int>(imageLength), static_cast<int>(offset), static_cast<int>(length));
 }
 
-ResourceMap parseResourceMap(const Data& image, const ResourceFilter& filter) {
+ResourceMap parseResourceMap(const Data& image, const ResourceFilter& filter, bool checkContents) {
     ResourceMap map;
     const std::uint64_t L = image.size();
     auto valid = [&](std::uint64_t offset, std::uint64_t length, const char* field) {
@@ -229,6 +229,7 @@ ResourceMap parseResourceMap(const Data& image, const ResourceFilter& filter) {
                 filter.typeIds.end())
                 continue;
             rec.attributes = re[4];
+            if (!checkContents) continue;
             const std::uint16_t nameOff = be16(re + 2);
             if (nameOff != 0xFFFF) {
                 const std::uint64_t pos = nameList + nameOff;

@@ -66,6 +66,8 @@ struct ResourceMap {
     std::optional<MapError> error;
     bool ok() const { return status == 0; }
 };
-ResourceMap parseResourceMap(const Data& image, const ResourceFilter& filter);
+// With checkContents off, only the header, the type list and the reference lists
+// are checked (enough to open the file); names and data are not read.
+ResourceMap parseResourceMap(const Data& image, const ResourceFilter& filter, bool checkContents = true);
 
 }  // namespace lcv::platform

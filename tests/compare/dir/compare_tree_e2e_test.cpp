@@ -202,3 +202,106 @@ TEST(ForkComparison, ExitIfChangedStopsAtTheFirstChange) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(report(r), (std::vector<std::string>{"# [lcv:i:changed:file:DF://->./1.txt<-//->./1.txt<-//:] 1.txt"}));
 }
+
+// Resource files: the same resources in another order differ byte for byte but not
+// under the comparison that ignores the map.
+TEST(ForkComparison, ResourceMapOrder) {
+    using lcvtest::Resource;
+    const std::vector<Resource> one = {{"STR ", 128, std::string("Hi"), 0, "\x02Hi"}, {"ICON", 1, std::nullopt, 0, "xx"}};
+    const std::vector<Resource> other = {{"ICON", 1, std::nullopt, 0, "xx"}, {"STR ", 128, std::string("Hi"), 0, "\x02Hi"}};
+    const std::string rf1 = lcvtest::resourceFile(one), rf2 = lcvtest::resourceFile(other);
+    ASSERT_NE(rf1, rf2);
+    struct Case {
+        const char* label;
+        bool inDataFork;
+        std::vector<std::string> options;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"data fork", true, {}, {"# [lcv:i:changed:file:DF:H:] f"}},
+        {"data fork -prmap", true, {"-prmap"}, {"# [lcv:i:changed:file:DF:res_map:H:] f"}},
+        {"data fork -frmap", true, {"-frmap"}, {}},
+        {"data fork type filter", true, {"--ICON"}, {}},
+        {"resource fork", false, {}, {"# [lcv:i:changed:file:RF:H:] f"}},
+        {"resource fork -prmap", false, {"-prmap"}, {"# [lcv:i:changed:file:RF:res_map:H:] f"}},
+        {"resource fork -frmap", false, {"-frmap"}, {}},
+        {"resource fork -skrf", false, {"-skrf"}, {}},
+    };
+    for (const auto& c : cases) {
+        TempDir t;
+        if (c.inDataFork) {
+            t.write("a/f", rf1);
+            t.write("b/f", rf2);
+        } else {
+            t.write("a/f", "");
+            t.write("b/f", "");
+            t.write("a/._f", lcvtest::sidecar({{2, rf1}}));
+            t.write("b/._f", lcvtest::sidecar({{2, rf2}}));
+        }
+        std::vector<std::string> args = {"-ski", "-sh"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back("a");
+        args.push_back("b");
+        auto r = runProgram("lcv", args, "", t.path());
+        std::vector<std::string> got;
+        for (auto l : report(r)) {
+            const std::string h = "//->./f<-//->./f<-//";
+            if (auto pos = l.find(h); pos != std::string::npos) l.replace(pos, h.size(), "H");
+            got.push_back(l);
+        }
+        EXPECT_EQ(got, c.expected) << c.label;
+        EXPECT_EQ(r.err, "") << c.label;
+    }
+}
+
+TEST(ForkComparison, MalformedResourceMapIsReportedAndCountsAsChanged) {
+    TempDir t;
+    std::string good = lcvtest::resourceFile({{"STR ", 1, std::nullopt, 0, "abc"}});
+    std::string bad = good;
+    bad[4] = '\x7f';  // the map offset now points far past the end
+    t.write("a/f", good);
+    t.write("b/f", bad + "");
+    // The damaged side is no resource file any more: plain bytes that differ.
+    auto r = runProgram("lcv", {"-ski", "-sh", "-frmap", "-skr", "a", "b"}, "", t.path());
+    EXPECT_EQ(report(r), (std::vector<std::string>{"# [lcv:i:changed:file:DF://->./f<-//->./f<-//:] f"}));
+    // A resource fork whose data runs past the end still opens, and the map
+    // comparison names the field that failed.
+    std::string truncated = good;
+    truncated[258] = '\x03';  // the data's length word now says 0x3E8 bytes
+    truncated[259] = '\xE8';
+    t.write("a/g", "");
+    t.write("b/g", "");
+    t.write("a/._g", lcvtest::sidecar({{2, good}}));
+    t.write("b/._g", lcvtest::sidecar({{2, truncated}}));
+    r = runProgram("lcv", {"-ski", "-sh", "-frmap", "-skr", "a", "b"}, "", t.path());
+    const std::string g2 = realPath(t / "b") + "/g";
+    EXPECT_EQ(r.err, "# [lcv:e:IsValidAddr:resData://->" + g2 + "<-//:] (" + std::to_string(truncated.size()) +
+                         ", 260, 1000)\n");
+    EXPECT_EQ(report(r), (std::vector<std::string>{"# [lcv:i:changed:file:DF://->./f<-//->./f<-//:] f",
+                                                   "# [lcv:e:IsValidAddr:resData://->" + g2 + "<-//:] (" +
+                                                       std::to_string(truncated.size()) + ", 260, 1000)",
+                                                   "# [lcv:i:changed:file:RF://->./g<-//->./g<-//:] g"}));
+}
+
+TEST(ForkComparison, PropertyListReportOfAChangedFile) {
+    TempDir t;
+    t.write("a/x.txt", "1");
+    t.write("b/x.txt", "2");
+    t.write("b/new.txt", "n");
+    auto r = runProgram("lcv", {"-plist", "-ski", "-sh", "a", "b"}, "", t.path());
+    EXPECT_EQ(r.status, 0);
+    const std::string& o = r.out;
+    EXPECT_NE(o.find("<key>File Binary-Compare Result</key>\n\t<dict>\n\t\t<key>New File</key>\n\t\t<array>\n\t\t\t"
+                     "<string>./new.txt</string>"),
+              std::string::npos)
+        << o;
+    EXPECT_NE(o.find("<key>Changed Data Fork</key>\n\t\t<array>\n\t\t\t<string>./x.txt // ./x.txt</string>"),
+              std::string::npos)
+        << o;
+    EXPECT_NE(o.find("<key>./x.txt // ./x.txt</key>\n\t\t<dict>\n\t\t\t<key>Data Fork Binary-Compare Result</key>\n"
+                     "\t\t\t<string>Changed</string>\n\t\t\t<key>Resource Fork Binary-Compare Result</key>\n"
+                     "\t\t\t<string>Identical</string>"),
+              std::string::npos)
+        << o;
+    EXPECT_EQ(o.find("# [lcv:"), o.find("# [lcv:", 0));  // no report line outside the document
+    EXPECT_EQ(o.find("lcv:i:"), std::string::npos);
+}
