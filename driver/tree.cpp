@@ -29,17 +29,29 @@ void walkTree(const std::string& root, const std::function<void(const WalkEntry&
     const std::string dirPath = relative.empty() ? root : root + "/" + relative;
     DIR* dir = ::opendir(dirPath.c_str());
     if (!dir) return;
-    std::vector<std::string> names;
+    std::vector<std::pair<std::string, unsigned char>> entries;
     while (dirent* d = ::readdir(dir)) {
         const std::string name = d->d_name;
-        if (name != "." && name != "..") names.push_back(name);
+        if (name != "." && name != "..") entries.emplace_back(name, d->d_type);
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    for (const auto& name : names) {
-        if (startsWith(name, "._") && std::binary_search(names.begin(), names.end(), name.substr(2))) continue;
+    std::sort(entries.begin(), entries.end());
+    auto listed = [&](const std::string& name) {
+        return std::binary_search(entries.begin(), entries.end(), std::make_pair(name, static_cast<unsigned char>(0)),
+                                  [](const auto& a, const auto& b) { return a.first < b.first; });
+    };
+    for (const auto& [name, type] : entries) {
+        if (startsWith(name, "._") && listed(name.substr(2))) continue;
         WalkEntry e;
         e.relativePath = relative.empty() ? name : relative + "/" + name;
+        // The listing's own entry type saves a status call for plain files and
+        // directories.
+        if (type == DT_REG || type == DT_DIR) {
+            e.isDirectory = type == DT_DIR;
+            visit(e);
+            if (e.isDirectory) walkTree(root, visit, e.relativePath);
+            continue;
+        }
         const std::string full = root + "/" + e.relativePath;
         struct stat lst, st;
         if (::lstat(full.c_str(), &lst) != 0) {

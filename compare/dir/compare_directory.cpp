@@ -212,22 +212,28 @@ void CompareDirectory::CollectDirectoryFiles(Dict& files, const std::string& dir
                                              const RunContext* run) {
     DIR* d = ::opendir(dir.c_str());
     if (!d) return;
-    std::vector<std::string> names;
+    std::vector<std::pair<std::string, unsigned char>> names;
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
-        if (name != "." && name != "..") names.push_back(name);
+        if (name != "." && name != "..") names.emplace_back(name, e->d_type);
     }
     ::closedir(d);
-    std::vector<std::string> sorted = names;
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const auto& n : names) sorted.push_back(n.first);
     std::sort(sorted.begin(), sorted.end());
     static const char* lytParts[] = {"objects.lyt", "keyedobjects.lyt", "classes.lyt", "info.lyt", "objects.xlt"};
     const bool inLyt = skipLytParts && pathExtension(dir) == "lyt";
-    for (const auto& name : names) {
+    for (const auto& [name, type] : names) {
         // A sidecar "._NAME" beside its companion is the companion's metadata.
         if (startsWith(name, "._") && std::binary_search(sorted.begin(), sorted.end(), name.substr(2))) continue;
+        if (type == DT_DIR) continue;
         const std::string full = dir + "/" + name;
         struct stat st;
-        if (::stat(full.c_str(), &st) != 0) {
+        // A plain file needs no status call; links and unknown entries do.
+        if (type == DT_REG) {
+            st.st_mode = S_IFREG;
+        } else if (::stat(full.c_str(), &st) != 0) {
             if (errno != ENOENT && pCenter) {
                 const char* err = strerrorname_np(errno);
                 pCenter->PrintMetaInfoToStdError(

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "compare/file/compare_file_info.h"
 #include "compare/file/content_steps.h"
@@ -182,9 +183,14 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
     const std::string header = GetPathForHeaderWithFile(e1 ? &name : nullptr, e2 ? &name2 : nullptr);
     const std::string pairText = get_source_target_filesPath(name, map);
 
-    // 1. Locate both sides and find where their resources live.
-    ForkInfo info1, info2;
-    ResourceLocation loc1, loc2;
+    // 1. Locate both sides. Where their resources live is found on first use: it
+    // only matters when forks differ or resources are compared.
+    lastPath1_.clear();
+    lastPath2_.clear();
+    ForkInfo& info1 = lastInfo1_;
+    ForkInfo& info2 = lastInfo2_;
+    info1 = ForkInfo{};
+    info2 = ForkInfo{};
     for (int side = 1; side <= 2; ++side) {
         if (!(side == 1 ? e1 : e2)) continue;
         ForkInfo& info = side == 1 ? info1 : info2;
@@ -196,9 +202,21 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
                     "Error");
             return;
         }
-        (side == 1 ? loc1 : loc2) = probeResourceLocation(side == 1 ? path1 : path2, info);
     }
-    const bool rf1 = loc1.rf, rf2 = loc2.rf, df1 = loc1.df, df2 = loc2.df;
+    lastPath1_ = path1;
+    lastPath2_ = path2;
+    std::optional<ResourceLocation> loc[2];
+    auto where = [&](int side) -> const ResourceLocation& {
+        auto& l = loc[side - 1];
+        if (!l) {
+            const bool exists = side == 1 ? e1 : e2;
+            l = exists ? probeResourceLocation(side == 1 ? path1 : path2, side == 1 ? info1 : info2)
+                       : ResourceLocation{};
+        }
+        return *l;
+    };
+    auto rf = [&](int side) { return where(side).rf; };
+    auto df = [&](int side) { return where(side).df; };
 
     // 2. Data fork.
     ContentState state;
@@ -209,19 +227,20 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
     } else if (!buffer1() || !buffer2()) {
         dfSame = false;
     } else {
-        dfSame = BinaryDFCompare(path1, path2, buffer1(), buffer2(), hexDump(), header, pc);
+        dfSame = binaryForkCompare(false, path1, path2, info1.dataLength, info2.dataLength, buffer1(), buffer2(),
+                                   hexDump(), header, pc);
         if (!dfSame) {
-            if (df1 && df2 && (printResMapOnlyChange() || filterResMap())) {
+            if (df(1) && df(2) && (printResMapOnlyChange() || filterResMap())) {
                 mapOnlyDF = PureResCompare(true, path1, path2, buffer1(), buffer2(), debug(), pc, run().get());
                 if (filterResMap()) dfSame = mapOnlyDF;
-            } else if (!df1 && !df2) {
+            } else if (!df(1) && !df(2)) {
                 dfSame = identityCheck(*this, path1, path2, name, state);
             }
         }
     }
     if (!doNotDifferentiateRFDF()) {
         if (!dfSame) {
-            const bool mapOnly = df1 && df2 && printResMapOnlyChange() && mapOnlyDF;
+            const bool mapOnly = mapOnlyDF && df(1) && df(2) && printResMapOnlyChange();
             if (plist) {
                 printToDict_file_summary({name}, mapOnly ? "Changed Data Fork (Only Resource Map differs)"
                                                          : "Changed Data Fork",
@@ -246,15 +265,17 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
     } else {
         if (!both) rfSame = (e1 ? info1.resourceLength : info2.resourceLength) == 0;
         else if (!buffer1() || !buffer2()) rfSame = false;
-        else rfSame = BinaryRFCompare(path1, path2, buffer1(), buffer2(), hexDump(), header, pc);
-        if (!rfSame && rf1 && rf2 && (printResMapOnlyChange() || filterResMap())) {
+        else
+            rfSame = binaryForkCompare(true, path1, path2, info1.resourceLength, info2.resourceLength, buffer1(),
+                                       buffer2(), hexDump(), header, pc);
+        if (!rfSame && (printResMapOnlyChange() || filterResMap()) && rf(1) && rf(2)) {
             mapOnlyRF = PureResCompare(false, path1, path2, buffer1(), buffer2(), debug(), pc, run().get());
             if (filterResMap() && mapOnlyRF) rfSame = true;
         }
     }
     if (!doNotDifferentiateRFDF()) {
         if (!rfSame) {
-            const bool mapOnly = rf1 && rf2 && printResMapOnlyChange() && mapOnlyRF;
+            const bool mapOnly = mapOnlyRF && rf(1) && rf(2) && printResMapOnlyChange();
             if (plist) {
                 printToDict_file_summary({name}, mapOnly ? "Changed Resource Fork (Only Resource Map differs)"
                                                          : "Changed Resource Fork",
@@ -316,6 +337,7 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
 
     // 15. Resources.
     if (skipRsrc()) return;
+    const bool rf1 = rf(1), rf2 = rf(2), df1 = df(1), df2 = df(2);
     const bool res1 = rf1 || df1, res2 = rf2 || df2;
     if (both && !res1 && !res2) return;
     if (!both && !(e1 ? res1 : res2)) return;
@@ -383,7 +405,7 @@ void CompareFile::CompMainFileInfo(const std::string& name, bool e1, bool e2, co
     for (int side = 1; side <= 2; ++side) {
         if (!(side == 1 ? e1 : e2)) continue;
         const std::string& path = side == 1 ? path1 : path2;
-        if (!pathExistsNoFollow(path)) {
+        if (path != (side == 1 ? lastPath1_ : lastPath2_) && !pathExistsNoFollow(path)) {
             const std::string header = GetPathForHeaderWithFile(e1 ? &name : nullptr, e2 ? &name2 : nullptr);
             if (pCenter())
                 pCenter()->PrintMetaInfoToStdError(
@@ -391,7 +413,9 @@ void CompareFile::CompMainFileInfo(const std::string& name, bool e1, bool e2, co
             return;
         }
         Dict& d = side == 1 ? *info1 : *info2;
-        CompareFileInfo::AddZixInfoToDict(d, path, skipCdate(), skipMdate(), pCenter().get());
+        const std::string& last = side == 1 ? lastPath1_ : lastPath2_;
+        const ForkInfo known = path == last ? (side == 1 ? lastInfo1_ : lastInfo2_) : readForkInfo(path);
+        CompareFileInfo::AddZixInfoToDict(d, path, known, skipCdate(), skipMdate(), pCenter().get());
         if (!skipUnixInfo()) CompareFileInfo::AddUnixInfoToDict(d, path, pCenter().get(), skipLinks());
     }
     CompareFileInfo info(contentParameters("finfo", info1, info2, name, name2, e1, e2));

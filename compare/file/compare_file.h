@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/file/fork_access.h"
 #include "core/compare.h"
 
 namespace lcv {
@@ -32,6 +33,11 @@ public:
     std::string get_source_target_filesPath(const std::string& name, const Dict& map) const;
 
 protected:
+    // What the last CompMainFile learnt of its two files, reused by the file
+    // information of the same pair.
+    ForkInfo lastInfo1_, lastInfo2_;
+    std::string lastPath1_, lastPath2_;
+
     // The parameter dictionary of a content comparer for one pair.
     DictRef contentParameters(const std::string& entity, const DictRef& o1, const DictRef& o2, const std::string& name,
                               const std::string& name2, bool e1, bool e2) const;

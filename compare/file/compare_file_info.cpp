@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <ctime>
+#include <map>
 
 #include "compare/file/fork_access.h"
 #include "core/text.h"
@@ -90,6 +91,29 @@ void CompareFileInfo::printInfoCompareResultForChanged(std::vector<std::string> 
     }
 }
 
+namespace {
+
+// User and group names, looked up once per id.
+const std::string& userName(uid_t uid) {
+    static std::map<uid_t, std::string> names;
+    auto it = names.find(uid);
+    if (it != names.end()) return it->second;
+    const passwd* pw = ::getpwuid(uid);
+    return names[uid] = pw && pw->pw_name ? std::string(pw->pw_name)
+                                           : sformat("????????(%lu)", static_cast<unsigned long>(uid));
+}
+
+const std::string& groupName(gid_t gid) {
+    static std::map<gid_t, std::string> names;
+    auto it = names.find(gid);
+    if (it != names.end()) return it->second;
+    const group* gr = ::getgrgid(gid);
+    return names[gid] = gr && gr->gr_name ? std::string(gr->gr_name)
+                                           : sformat("????????(%lu)", static_cast<unsigned long>(gid));
+}
+
+}  // namespace
+
 std::string CompareFileInfo::GetUnixStatString(const std::string& path, bool skipLinks, PrintCenter* pCenter) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) {
@@ -113,11 +137,9 @@ std::string CompareFileInfo::GetUnixStatString(const std::string& path, bool ski
     s += triples[st.st_mode & 7];
     s += ' ';
     s += skipLinks ? std::string("* ") : std::to_string(static_cast<unsigned long>(st.st_nlink)) + " ";
-    if (const passwd* pw = ::getpwuid(st.st_uid); pw && pw->pw_name) s += pw->pw_name;
-    else s += sformat("????????(%lu)", static_cast<unsigned long>(st.st_uid));
+    s += userName(st.st_uid);
     s += ' ';
-    if (const group* gr = ::getgrgid(st.st_gid); gr && gr->gr_name) s += gr->gr_name;
-    else s += sformat("????????(%lu)", static_cast<unsigned long>(st.st_gid));
+    s += groupName(st.st_gid);
     return s;
 }
 
@@ -165,9 +187,8 @@ std::string CompareFileInfo::dateText(double secondsSince1970) {
                    tm.tm_sec);
 }
 
-void CompareFileInfo::AddZixInfoToDict(Dict& dict, const std::string& path, bool skipCdate, bool skipMdate,
-                                       PrintCenter* pCenter) {
-    const ForkInfo info = readForkInfo(path);
+void CompareFileInfo::AddZixInfoToDict(Dict& dict, const std::string& path, const ForkInfo& info, bool skipCdate,
+                                       bool skipMdate, PrintCenter* pCenter) {
     if (info.sidecarError && pCenter) {
         pCenter->PrintMetaInfoToStdError(
             sformat("# [lcv:e:CompareFile:AddZixInfoToDict://->%s<-//:] FSpGetFInfo error = %d.", path.c_str(),

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "compare/file/fork_access.h"
 #include "core/compare.h"
 
 namespace lcv {
@@ -26,8 +27,8 @@ public:
     static void AddUnixInfoToDict(Dict& dict, const std::string& path, PrintCenter* pCenter, bool skipLinks);
     // Sets the file-browser keys (type, creator, flags, dates, ioFlAttrib, script)
     // that the path's information provides.
-    static void AddZixInfoToDict(Dict& dict, const std::string& path, bool skipCdate, bool skipMdate,
-                                 PrintCenter* pCenter);
+    static void AddZixInfoToDict(Dict& dict, const std::string& path, const ForkInfo& info, bool skipCdate,
+                                 bool skipMdate, PrintCenter* pCenter);
     // Names of the set bits of a flags word (masked with 0xFEFF) and of a catalog
     // attribute byte (masked with 0x9D).
     static std::string flagNames(unsigned flags);

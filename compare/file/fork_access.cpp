@@ -49,16 +49,20 @@ ForkReader::~ForkReader() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-int ForkReader::open(const std::string& path, bool resourceFork) {
+int ForkReader::open(const std::string& path, bool resourceFork, std::optional<std::uint64_t> knownLength) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     pos_ = 0;
     if (!resourceFork) {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) return statusFromErrno(errno);
+        start_ = 0;
+        if (knownLength) {
+            length_ = *knownLength;
+            return 0;
+        }
         struct stat st;
         if (::fstat(fd_, &st) != 0) return statusFromErrno(errno);
-        start_ = 0;
         length_ = static_cast<std::uint64_t>(st.st_size);
         return 0;
     }

@@ -38,8 +38,9 @@ public:
     ForkReader(const ForkReader&) = delete;
     ForkReader& operator=(const ForkReader&) = delete;
 
-    // Returns 0 or the status of the failure.
-    int open(const std::string& path, bool resourceFork);
+    // Returns 0 or the status of the failure. A data fork's length may be given
+    // when it is already known.
+    int open(const std::string& path, bool resourceFork, std::optional<std::uint64_t> knownLength = std::nullopt);
     // Reads up to n bytes; returns the count, 0 at the end of the fork, -1 on an
     // error with the status set.
     long read(std::uint8_t* buffer, std::size_t n, int& status);

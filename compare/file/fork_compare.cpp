@@ -22,27 +22,27 @@ void appendRun(std::string& out, const std::uint8_t* bytes, std::size_t n) {
     out += ']';
 }
 
-bool binaryForkCompare(bool resourceFork, const std::string& path1, const std::string& path2, std::uint8_t* b1,
-                       std::uint8_t* b2, bool hexDump, const std::string& header, PrintCenter* pc) {
+}  // namespace
+
+bool binaryForkCompare(bool resourceFork, const std::string& path1, const std::string& path2, std::uint64_t len1,
+                       std::uint64_t len2, std::uint8_t* b1, std::uint8_t* b2, bool hexDump, const std::string& header,
+                       PrintCenter* pc) {
     const char* who = resourceFork ? "BinaryRFCompare" : "BinaryDFCompare";
     const char* openCall = resourceFork ? "FSpOpenRF" : "FSpOpenDF";
     const char* kind = resourceFork ? "RF" : "DF";
     auto error = [&](const std::string& line) {
         if (pc) pc->PrintMetaInfoToStdError(line, "Error");
     };
-    const ForkInfo i1 = readForkInfo(path1), i2 = readForkInfo(path2);
-    const std::uint64_t len1 = resourceFork ? i1.resourceLength : i1.dataLength;
-    const std::uint64_t len2 = resourceFork ? i2.resourceLength : i2.dataLength;
     if (len1 != len2) return false;
     if (len1 == 0) return true;
     ForkReader f1, f2;
-    int status = f1.open(path1, resourceFork);
+    int status = f1.open(path1, resourceFork, len1);
     if (status != 0) {
         error(sformat("# [lcv:e:%s:%s://->%s<-//:%d:]", who, status == -43 ? "GetFSSpecFromPath" : openCall,
                       path1.c_str(), status));
         return false;
     }
-    status = f2.open(path2, resourceFork);
+    status = f2.open(path2, resourceFork, len2);
     if (status != 0) {
         error(sformat("# [lcv:e:%s:%s://->%s<-//:%d:]", who, status == -43 ? "GetFSSpecFromPath" : openCall,
                       path2.c_str(), status));
@@ -77,16 +77,18 @@ bool binaryForkCompare(bool resourceFork, const std::string& path1, const std::s
     }
 }
 
-}  // namespace
-
 bool BinaryDFCompare(const std::string& path1, const std::string& path2, std::uint8_t* buffer1, std::uint8_t* buffer2,
                      bool hexDump, const std::string& header, PrintCenter* pCenter) {
-    return binaryForkCompare(false, path1, path2, buffer1, buffer2, hexDump, header, pCenter);
+    const ForkInfo i1 = readForkInfo(path1), i2 = readForkInfo(path2);
+    return binaryForkCompare(false, path1, path2, i1.dataLength, i2.dataLength, buffer1, buffer2, hexDump, header,
+                             pCenter);
 }
 
 bool BinaryRFCompare(const std::string& path1, const std::string& path2, std::uint8_t* buffer1, std::uint8_t* buffer2,
                      bool hexDump, const std::string& header, PrintCenter* pCenter) {
-    return binaryForkCompare(true, path1, path2, buffer1, buffer2, hexDump, header, pCenter);
+    const ForkInfo i1 = readForkInfo(path1), i2 = readForkInfo(path2);
+    return binaryForkCompare(true, path1, path2, i1.resourceLength, i2.resourceLength, buffer1, buffer2, hexDump,
+                             header, pCenter);
 }
 
 std::size_t hexDumpBlock(const char* kind, std::uint64_t offset, const std::uint8_t* block1,

@@ -23,11 +23,15 @@ struct ResourceLocation {
 ResourceLocation probeResourceLocation(const std::string& path, const ForkInfo& info);
 
 // Block comparison through the two scratch buffers; with hexDump the differing
-// runs are printed.
+// runs are printed. The forms with lengths take the forks' logical lengths as
+// already known.
 bool BinaryDFCompare(const std::string& path1, const std::string& path2, std::uint8_t* buffer1,
                      std::uint8_t* buffer2, bool hexDump, const std::string& header, PrintCenter* pCenter);
 bool BinaryRFCompare(const std::string& path1, const std::string& path2, std::uint8_t* buffer1,
                      std::uint8_t* buffer2, bool hexDump, const std::string& header, PrintCenter* pCenter);
+bool binaryForkCompare(bool resourceFork, const std::string& path1, const std::string& path2, std::uint64_t length1,
+                       std::uint64_t length2, std::uint8_t* buffer1, std::uint8_t* buffer2, bool hexDump,
+                       const std::string& header, PrintCenter* pCenter);
 // Prints the runs of differing bytes of two blocks; returns how many bytes differ.
 std::size_t hexDumpBlock(const char* kind, std::uint64_t offset, const std::uint8_t* block1,
                          const std::uint8_t* block2, std::size_t length, const std::string& header,
