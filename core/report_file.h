@@ -8,13 +8,6 @@
 
 namespace lcv {
 
-// A value as an XML property-list document (dictionary keys in their stored order).
-std::string xmlPropertyListText(const Value& root);
-
-// Writes the bytes to a new file beside the path (exclusive creation, mode 0600)
-// and renames it over the path.
-bool writeFileAtomically(const std::string& path, std::string_view bytes);
-
 // Writes the report root as an XML property list to the path, replacing any file
 // there in one step. Returns false when nothing could be written.
 bool writeReportFile(const DictRef& root, const std::string& path);

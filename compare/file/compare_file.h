@@ -32,15 +32,15 @@ public:
     // What a report line prints for a pair.
     std::string get_source_target_filesPath(const std::string& name, const Dict& map) const;
 
+    // The parameter dictionary of a content comparer for one pair.
+    DictRef contentParameters(const std::string& entity, const DictRef& o1, const DictRef& o2, const std::string& name,
+                              const std::string& name2, bool e1, bool e2) const;
+
 protected:
     // What the last CompMainFile learnt of its two files, reused by the file
     // information of the same pair.
     ForkInfo lastInfo1_, lastInfo2_;
     std::string lastPath1_, lastPath2_;
-
-    // The parameter dictionary of a content comparer for one pair.
-    DictRef contentParameters(const std::string& entity, const DictRef& o1, const DictRef& o2, const std::string& name,
-                              const std::string& name2, bool e1, bool e2) const;
 };
 
 // Pairs the files of two whole trees regardless of their directories.

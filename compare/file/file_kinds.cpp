@@ -31,19 +31,19 @@ bool pairTest(const std::string& p1, const std::string& p2, const std::function<
 
 }  // namespace
 
-const char* encodingDisplayName(TextEncoding e) {
+const char* encodingDisplayName(FileEncoding e) {
     switch (e) {
-        case TextEncoding::ASCII: return "Western (ASCII)";
-        case TextEncoding::UTF8: return "Unicode (UTF-8)";
-        case TextEncoding::UTF16: return "Unicode (UTF-16)";
-        case TextEncoding::MacRoman: return "Western (Mac OS Roman)";
-        case TextEncoding::MacJapanese: return "Japanese (Mac OS)";
-        case TextEncoding::MacChineseTraditional: return "Traditional Chinese (Mac OS)";
-        case TextEncoding::MacKorean: return "Korean (Mac OS)";
-        case TextEncoding::MacArabic: return "Arabic (Mac OS)";
-        case TextEncoding::MacCyrillic: return "Cyrillic (Mac OS)";
-        case TextEncoding::MacChineseSimplified: return "Simplified Chinese (Mac OS)";
-        case TextEncoding::MacIcelandic: return "Icelandic (Mac OS)";
+        case FileEncoding::ASCII: return "Western (ASCII)";
+        case FileEncoding::UTF8: return "Unicode (UTF-8)";
+        case FileEncoding::UTF16: return "Unicode (UTF-16)";
+        case FileEncoding::MacRoman: return "Western (Mac OS Roman)";
+        case FileEncoding::MacJapanese: return "Japanese (Mac OS)";
+        case FileEncoding::MacChineseTraditional: return "Traditional Chinese (Mac OS)";
+        case FileEncoding::MacKorean: return "Korean (Mac OS)";
+        case FileEncoding::MacArabic: return "Arabic (Mac OS)";
+        case FileEncoding::MacCyrillic: return "Cyrillic (Mac OS)";
+        case FileEncoding::MacChineseSimplified: return "Simplified Chinese (Mac OS)";
+        case FileEncoding::MacIcelandic: return "Icelandic (Mac OS)";
     }
     return "";
 }
@@ -88,7 +88,7 @@ bool FileKinds::ZentelHoardGlossaryFile(const std::string& path) { return Compar
 
 bool FileKinds::xmlFile(const std::string& path) { return Compare::xmlFile(path); }
 
-TextEncoding FileKinds::guessEncodingFromByteOrderMark(const std::string& path, PrintCenter* pCenter) {
+FileEncoding FileKinds::guessEncodingFromByteOrderMark(const std::string& path, PrintCenter* pCenter) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (pCenter)
@@ -96,7 +96,7 @@ TextEncoding FileKinds::guessEncodingFromByteOrderMark(const std::string& path, 
                 sformat("# [lcv:e:guessEncodingFromByteOrderMark:FSpOpenDF://->%s<-//:%d:]", path.c_str(),
                         statusFromErrno(errno)),
                 "Error");
-        return TextEncoding::UTF8;
+        return FileEncoding::UTF8;
     }
     unsigned char bom[2] = {0, 0};
     std::size_t got = 0;
@@ -116,12 +116,12 @@ TextEncoding FileKinds::guessEncodingFromByteOrderMark(const std::string& path, 
     }
     ::close(fd);
     if (got == 2 && ((bom[0] == 0xFE && bom[1] == 0xFF) || (bom[0] == 0xFF && bom[1] == 0xFE)))
-        return TextEncoding::UTF16;
-    return TextEncoding::UTF8;
+        return FileEncoding::UTF16;
+    return FileEncoding::UTF8;
 }
 
-TextEncoding FileKinds::guessEncodingFromPath(const std::string& path) {
-    using E = TextEncoding;
+FileEncoding FileKinds::guessEncodingFromPath(const std::string& path) {
+    using E = FileEncoding;
     static const std::map<std::string, E> table = {
         {"English.lproj", E::MacRoman},   {"en.lproj", E::MacRoman},
         {"Japanese.lproj", E::MacJapanese}, {"ja.lproj", E::MacJapanese},

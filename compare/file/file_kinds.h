@@ -9,7 +9,7 @@
 
 namespace lcv {
 
-enum class TextEncoding {
+enum class FileEncoding {
     ASCII,
     UTF8,
     UTF16,
@@ -24,7 +24,7 @@ enum class TextEncoding {
 };
 
 // The encoding's display name ("Unicode (UTF-8)", "Japanese (Mac OS)", ...).
-const char* encodingDisplayName(TextEncoding e);
+const char* encodingDisplayName(FileEncoding e);
 
 struct FileKinds {
     static bool hasExtension(const std::string& extension, const std::string& path1, const std::string& path2);
@@ -39,9 +39,9 @@ struct FileKinds {
     static bool xmlFile(const std::string& path);
 
     // FE FF or FF FE at the start of the data fork: UTF-16; anything else UTF-8.
-    static TextEncoding guessEncodingFromByteOrderMark(const std::string& path, PrintCenter* pCenter);
+    static FileEncoding guessEncodingFromByteOrderMark(const std::string& path, PrintCenter* pCenter);
     // From the language directory in the path.
-    static TextEncoding guessEncodingFromPath(const std::string& path);
+    static FileEncoding guessEncodingFromPath(const std::string& path);
 };
 
 }  // namespace lcv

@@ -5,7 +5,7 @@
 #include <strings.h>
 
 #include "core/path.h"
-#include "core/report_file.h"
+#include "core/plist_io.h"
 #include "core/text.h"
 
 namespace lcv {
@@ -109,7 +109,8 @@ std::string fileDirectorySummaryText(const Dict& tree) {
 }
 
 bool dumpFileDirectorySummaryDict(const Dict& tree, const std::string& outFile) {
-    return writeFileAtomically(outFile, fileDirectorySummaryText(tree));
+    std::string error;
+    return writeFileAtomically(outFile, fileDirectorySummaryText(tree), error);
 }
 
 }  // namespace lcv
