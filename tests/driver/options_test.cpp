@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "driver/options.h"
+#include "e2e_util.h"
 
 using namespace lcv;
 
@@ -202,4 +203,20 @@ TEST(CommandLineParser, ContinuingCases) {
         EXPECT_EQ(o->err, c.err) << label;
         c.check(*o);
     }
+}
+
+TEST(CommandLineParser, GlossaryMaps) {
+    lcvtest::TempDir t;
+    const std::string good = t.write("files.strings", "\xEF\xBB\xBF/* files */\n\"Read Me\" = \"Lisez-moi\";\nHelp = Aide;\n");
+    const std::string bad = t.write("bad.strings", "\"a\" = ;");
+    const std::string empty = t.write("empty.strings", "/* nothing */\n");
+    auto o = parseArgs({"lcv", "-mapfByGlossary", good, "-mapdByGlossary", bad, "-mapdByGlossary", empty,
+                        "-mapdByGlossary", t.path()});
+    EXPECT_EQ(o->err, "# [lcv:e:] The string file " + bad + " specified after -mapdByGlossary seems malformed.\n" +
+                          "# [lcv:e:] The string file " + empty + " specified after -mapdByGlossary has no string entry.\n" +
+                          "# [lcv:e:] The string file " + t.path() + " specified after -mapdByGlossary doesn't exist.\n");
+    ASSERT_TRUE(o->run.fileNameMap);
+    EXPECT_EQ(o->run.fileNameMap->get("Read Me"), Value("Lisez-moi"));
+    EXPECT_EQ(o->run.fileNameMap->get("Help"), Value("Aide"));
+    EXPECT_FALSE(o->run.directoryNameMap);
 }
