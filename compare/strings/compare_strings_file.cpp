@@ -161,11 +161,11 @@ void CompareStringsFile::FindStringInTargetObj(const DictRef& target, const std:
     if (!target) return;
     for (const auto& [key, value] : *target) {
         const std::string text = quoted(valueText(&value));
-        FindString(quoted(key), &text, entityKind, filePath, true);
+        FindString1(quoted(key), &text, entityKind, filePath, true);
     }
 }
 
-void CompareStringsFile::FindString(const std::string&, const std::string*, const std::string&, const std::string&,
+void CompareStringsFile::FindString1(const std::string&, const std::string*, const std::string&, const std::string&,
                                     bool) {}
 
 std::string CompareStringsFile::truncatedText(const std::string& text, std::uint32_t limit) {
@@ -188,7 +188,7 @@ void CompareStringsFile::truncateStringValue(Dict& dict) const {
         Value* v = dict.find(key);
         if (!v || !v->isString()) continue;
         std::string shown = truncatedText(v->str(), maxStringValueLength_);
-        if (shown.size() != v->str().size() || shown != v->str()) *v = Value(std::move(shown));
+        if (shown != v->str()) *v = Value(std::move(shown));
     }
 }
 

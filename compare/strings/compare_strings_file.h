@@ -81,11 +81,12 @@ public:
     static std::optional<Data> utf16WithByteOrderMark(std::string_view utf8);
 
 protected:
-    // The find engine's entry for one label and text. Find mode is on when the run
-    // holds find strings; the comparer then reports nothing but what this hook
-    // writes. Until the run context carries the find engine this default writes
-    // nothing; the engine plugs in here.
-    virtual void FindString(const std::string& label, const std::string* text, const std::string& identifier,
+    // The find engine's entry for one label and text (label = quoted key, text =
+    // quoted value, identifier = kind word, fileName = header path of the side).
+    // Find mode is on when the run holds find strings; the comparer then reports
+    // nothing but what this writes. The find engine is not part of the run context
+    // yet, so this default writes nothing; the engine plugs in here.
+    virtual void FindString1(const std::string& label, const std::string* text, const std::string& identifier,
                             const std::string& fileName, bool stringFile);
 
 private:

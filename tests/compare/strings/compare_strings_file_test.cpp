@@ -330,7 +330,7 @@ public:
     bool fail = false;
 
 protected:
-    void FindString(const std::string& label, const std::string* text, const std::string& identifier,
+    void FindString1(const std::string& label, const std::string* text, const std::string& identifier,
                     const std::string& fileName, bool stringFile) override {
         if (fail) throw std::runtime_error("find engine failed");
         calls->push_back({label, text ? *text : "<absent>", identifier, fileName, stringFile});
