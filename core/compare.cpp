@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 
 #include "core/path.h"
 #include "core/text.h"
@@ -68,20 +69,26 @@ std::string runningProgramDirectory() {
 }
 
 void Compare::set_lytToolExist() {
-    if (options_) {
-        const Value nt = options_->get("nt");
-        if (nt.isString() && isRegularFilePath(nt.str())) {
-            lyttoolPath_ = nt.str();
-            lytToolExist_ = true;
-            return;
-        }
-    }
+    // Every comparer looks the tool up; the answer for a path does not change
+    // during a run.
+    static std::map<std::string, bool> known;
+    auto isFile = [](const std::string& path) {
+        auto it = known.find(path);
+        if (it == known.end()) it = known.emplace(path, isRegularFilePath(path)).first;
+        return it->second;
+    };
     static const std::string beside = [] {
         const std::string dir = runningProgramDirectory();
         return dir.empty() ? std::string() : dir + "/lyttool";
     }();
-    for (const std::string& candidate : {std::string("/usr/bin/lyttool"), beside}) {
-        if (!candidate.empty() && isRegularFilePath(candidate)) {
+    std::vector<std::string> candidates;
+    if (options_) {
+        if (const Value nt = options_->get("nt"); nt.isString()) candidates.push_back(nt.str());
+    }
+    candidates.push_back("/usr/bin/lyttool");
+    if (!beside.empty()) candidates.push_back(beside);
+    for (const auto& candidate : candidates) {
+        if (isFile(candidate)) {
             lyttoolPath_ = candidate;
             lytToolExist_ = true;
             return;

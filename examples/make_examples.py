@@ -61,7 +61,7 @@ def sidecar(finfo=None, rsrc=None):
     return head + descs + body
 
 
-def finder_info(ftype, creator, flags, script=0):
+def browser_info(ftype, creator, flags, script=0):
     return ftype + creator + struct.pack(">H", flags) + b"\0" * 14 + bytes([script, 0]) + b"\0" * 6
 
 
@@ -86,21 +86,21 @@ def build(side):
     shutil.rmtree(root, ignore_errors=True)
     new = side == "new"
     res = "Contents/Resources/"
-    write(root, "Contents/Info.plist",
+    write(root, "Contents/Properties.plist",
           '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0">\n<dict>\n'
-          '\t<key>CFBundleName</key>\n\t<string>Sample</string>\n'
-          '\t<key>CFBundleShortVersionString</key>\n\t<string>%s</string>\n</dict>\n</plist>\n'
+          '\t<key>ZFBundleName</key>\n\t<string>Sample</string>\n'
+          '\t<key>ZFBundleShortVersionString</key>\n\t<string>%s</string>\n</dict>\n</plist>\n'
           % ("1.1" if new else "1.0"))
     write(root, "Contents/PkgInfo", "APPLSmpl")
-    write(root, "Contents/MacOS/Sample", bytes(range(256)) * 4)
+    write(root, "Contents/Program/Sample", bytes(range(256)) * 4)
     lproj = res + "English.lproj/"
     write(root, lproj + "Localizable.strings", strings_utf16(
         [("OK", "OK"), ("Cancel", "Annuler" if new else "Cancel"),
          ("Quit", "Quit"), ("Open", "Open")] + ([("Save", "Save")] if new else [("Print", "Print")]),
         {"OK": "Button title", "Cancel": "Button title" if not new else "Button title (dialog)"}))
-    write(root, lproj + "InfoPlist.strings",
-          '\ufeff/* Localized versions of Info.plist keys */\n\nCFBundleName = "Sample";\n'
-          'CFBundleShortVersionString = "%s";\n' % ("1.1" if new else "1.0"))
+    write(root, lproj + "Properties.strings",
+          '\ufeff/* Localized versions of the bundle properties */\n\nZFBundleName = "Sample";\n'
+          'ZFBundleShortVersionString = "%s";\n' % ("1.1" if new else "1.0"))
     write(root, lproj + "Help.txt", "Welcome to Sample.\nChoose File > Open.\n" +
           ("Choose File > Save to keep your work.\n" if new else ""))
     write(root, lproj + "ReadMe.txt", "This file is the same on both sides.\n")
@@ -114,7 +114,7 @@ def build(side):
                  (b"STR ", 129, None, 0, b"\x07Goodbye" if not new else b"\x06Bye...")]
     write(root, lproj + "Sample.rsrc", b"")
     write(root, lproj + "._Sample.rsrc",
-          sidecar(finder_info(b"rsrc", b"RSED", 0x000C if new else 0x0000), resource_file(resources)))
+          sidecar(browser_info(b"rsrc", b"SmEd", 0x000C if new else 0x0000), resource_file(resources)))
     write(root, lproj + "Sample.icns", bytes([0x69, 0x63, 0x6E, 0x73]) + bytes(60))
     if new:
         write(root, res + "French.lproj/Localizable.strings", strings_utf16([("OK", "OK"), ("Cancel", "Annuler")]))

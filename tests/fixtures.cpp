@@ -35,7 +35,7 @@ std::string sidecar(const std::vector<SidecarEntry>& entries) {
     return head + body;
 }
 
-std::string finderInfo(const std::string& type, const std::string& creator, std::uint16_t flags, std::uint8_t script) {
+std::string browserInfo(const std::string& type, const std::string& creator, std::uint16_t flags, std::uint8_t script) {
     std::string s = (type + "    ").substr(0, 4) + (creator + "    ").substr(0, 4);
     put16(s, flags);
     s += std::string(14, '\0');

@@ -17,7 +17,7 @@ struct SidecarEntry {
 std::string sidecar(const std::vector<SidecarEntry>& entries);
 
 // The first 32 bytes of file-browser information.
-std::string finderInfo(const std::string& type, const std::string& creator, std::uint16_t flags,
+std::string browserInfo(const std::string& type, const std::string& creator, std::uint16_t flags,
                        std::uint8_t script = 0);
 
 struct Resource {

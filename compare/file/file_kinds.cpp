@@ -36,14 +36,14 @@ const char* encodingDisplayName(FileEncoding e) {
         case FileEncoding::ASCII: return "Western (ASCII)";
         case FileEncoding::UTF8: return "Unicode (UTF-8)";
         case FileEncoding::UTF16: return "Unicode (UTF-16)";
-        case FileEncoding::MacRoman: return "Western (Mac OS Roman)";
-        case FileEncoding::MacJapanese: return "Japanese (Mac OS)";
-        case FileEncoding::MacChineseTraditional: return "Traditional Chinese (Mac OS)";
-        case FileEncoding::MacKorean: return "Korean (Mac OS)";
-        case FileEncoding::MacArabic: return "Arabic (Mac OS)";
-        case FileEncoding::MacCyrillic: return "Cyrillic (Mac OS)";
-        case FileEncoding::MacChineseSimplified: return "Simplified Chinese (Mac OS)";
-        case FileEncoding::MacIcelandic: return "Icelandic (Mac OS)";
+        case FileEncoding::LegacyRoman: return "Roman (code page 10000)";
+        case FileEncoding::LegacyJapanese: return "Japanese (code page 10001)";
+        case FileEncoding::LegacyChineseTraditional: return "Traditional Chinese (code page 10002)";
+        case FileEncoding::LegacyKorean: return "Korean (code page 10003)";
+        case FileEncoding::LegacyArabic: return "Arabic (code page 10004)";
+        case FileEncoding::LegacyCyrillic: return "Cyrillic (code page 10007)";
+        case FileEncoding::LegacyChineseSimplified: return "Simplified Chinese (code page 10008)";
+        case FileEncoding::LegacyIcelandic: return "Icelandic (code page 10079)";
     }
     return "";
 }
@@ -123,25 +123,25 @@ FileEncoding FileKinds::guessEncodingFromByteOrderMark(const std::string& path, 
 FileEncoding FileKinds::guessEncodingFromPath(const std::string& path) {
     using E = FileEncoding;
     static const std::map<std::string, E> table = {
-        {"English.lproj", E::MacRoman},   {"en.lproj", E::MacRoman},
-        {"Japanese.lproj", E::MacJapanese}, {"ja.lproj", E::MacJapanese},
-        {"Danish.lproj", E::MacRoman},    {"da.lproj", E::MacRoman},
-        {"German.lproj", E::MacRoman},    {"de.lproj", E::MacRoman},
-        {"Spanish.lproj", E::MacRoman},   {"es.lproj", E::MacRoman},
-        {"Finnish.lproj", E::MacRoman},   {"fi.lproj", E::MacRoman},
-        {"French.lproj", E::MacRoman},    {"fr.lproj", E::MacRoman},
-        {"Italian.lproj", E::MacRoman},   {"it.lproj", E::MacRoman},
-        {"Korean.lproj", E::MacKorean},   {"ko.lproj", E::MacKorean},
-        {"Dutch.lproj", E::MacRoman},     {"nl.lproj", E::MacRoman},
-        {"Norwegian.lproj", E::MacRoman}, {"no.lproj", E::MacRoman},
-        {"Portuguese.lproj", E::MacRoman}, {"pt.lproj", E::MacRoman},
-        {"Russian.lproj", E::MacCyrillic}, {"ru.lproj", E::MacCyrillic},
-        {"Swedish.lproj", E::MacRoman},   {"sv.lproj", E::MacRoman},
-        {"long_name.lproj", E::MacRoman}, {"short_name.lproj", E::MacRoman},
-        {"zh.lproj", E::MacChineseSimplified}, {"zh_CN.lproj", E::MacChineseSimplified},
-        {"zh_TW.lproj", E::MacChineseTraditional}, {"zh_HK.lproj", E::MacChineseTraditional},
-        {"is.lproj", E::MacIcelandic},    {"ab.lproj", E::MacArabic},
-        {"_NewLoc", E::MacJapanese},      {"_OldLoc", E::MacJapanese},
+        {"English.lproj", E::LegacyRoman},   {"en.lproj", E::LegacyRoman},
+        {"Japanese.lproj", E::LegacyJapanese}, {"ja.lproj", E::LegacyJapanese},
+        {"Danish.lproj", E::LegacyRoman},    {"da.lproj", E::LegacyRoman},
+        {"German.lproj", E::LegacyRoman},    {"de.lproj", E::LegacyRoman},
+        {"Spanish.lproj", E::LegacyRoman},   {"es.lproj", E::LegacyRoman},
+        {"Finnish.lproj", E::LegacyRoman},   {"fi.lproj", E::LegacyRoman},
+        {"French.lproj", E::LegacyRoman},    {"fr.lproj", E::LegacyRoman},
+        {"Italian.lproj", E::LegacyRoman},   {"it.lproj", E::LegacyRoman},
+        {"Korean.lproj", E::LegacyKorean},   {"ko.lproj", E::LegacyKorean},
+        {"Dutch.lproj", E::LegacyRoman},     {"nl.lproj", E::LegacyRoman},
+        {"Norwegian.lproj", E::LegacyRoman}, {"no.lproj", E::LegacyRoman},
+        {"Portuguese.lproj", E::LegacyRoman}, {"pt.lproj", E::LegacyRoman},
+        {"Russian.lproj", E::LegacyCyrillic}, {"ru.lproj", E::LegacyCyrillic},
+        {"Swedish.lproj", E::LegacyRoman},   {"sv.lproj", E::LegacyRoman},
+        {"long_name.lproj", E::LegacyRoman}, {"short_name.lproj", E::LegacyRoman},
+        {"zh.lproj", E::LegacyChineseSimplified}, {"zh_CN.lproj", E::LegacyChineseSimplified},
+        {"zh_TW.lproj", E::LegacyChineseTraditional}, {"zh_HK.lproj", E::LegacyChineseTraditional},
+        {"is.lproj", E::LegacyIcelandic},    {"ab.lproj", E::LegacyArabic},
+        {"_NewLoc", E::LegacyJapanese},      {"_OldLoc", E::LegacyJapanese},
     };
     bool fallbackRoman = false;
     const std::vector<std::string> comps = pathComponents(path);
@@ -152,7 +152,7 @@ FileEncoding FileKinds::guessEncodingFromPath(const std::string& path) {
         }
         if (auto found = table.find(*it); found != table.end()) return found->second;
     }
-    return fallbackRoman ? E::MacRoman : E::MacJapanese;
+    return fallbackRoman ? E::LegacyRoman : E::LegacyJapanese;
 }
 
 }  // namespace lcv

@@ -13,17 +13,17 @@ enum class FileEncoding {
     ASCII,
     UTF8,
     UTF16,
-    MacRoman,              // code page 10000
-    MacJapanese,           // 10001
-    MacChineseTraditional, // 10002
-    MacKorean,             // 10003
-    MacArabic,             // 10004
-    MacCyrillic,           // 10007
-    MacChineseSimplified,  // 10008
-    MacIcelandic,          // 10079
+    LegacyRoman,              // code page 10000
+    LegacyJapanese,           // 10001
+    LegacyChineseTraditional, // 10002
+    LegacyKorean,             // 10003
+    LegacyArabic,             // 10004
+    LegacyCyrillic,           // 10007
+    LegacyChineseSimplified,  // 10008
+    LegacyIcelandic,          // 10079
 };
 
-// The encoding's display name ("Unicode (UTF-8)", "Japanese (Mac OS)", ...).
+// The encoding's display name ("Unicode (UTF-8)", "Japanese (code page 10001)", ...).
 const char* encodingDisplayName(FileEncoding e);
 
 struct FileKinds {

@@ -41,8 +41,8 @@ TEST(StringsText, ParsesEntries) {
     };
     const Case cases[] = {
         {"quoted entries", "\"a\" = \"1\";\n\"b\"=\"two words\";", {{"a", "1"}, {"b", "two words"}}},
-        {"unquoted keys and values", "CFBundleShortVersionString = \"1.0\";\nK = a_b$c+d/e:f.g-9;",
-         {{"CFBundleShortVersionString", "1.0"}, {"K", "a_b$c+d/e:f.g-9"}}},
+        {"unquoted keys and values", "ZFBundleShortVersionString = \"1.0\";\nK = a_b$c+d/e:f.g-9;",
+         {{"ZFBundleShortVersionString", "1.0"}, {"K", "a_b$c+d/e:f.g-9"}}},
         {"bare key is its own value", "\"hello\";\nworld ;", {{"hello", "hello"}, {"world", "world"}}},
         {"single quotes", "'a' = 'say \"hi\"';", {{"a", "say \"hi\""}}},
         {"raw non-ASCII and line breaks kept", "\"\xD0\xBA\" = \"\xE5\x80\xA4\nnext\";",

@@ -42,7 +42,7 @@ std::string owner() {
 }  // namespace
 
 TEST(FileInformation, SidecarFieldsAndSkips) {
-    using lcvtest::finderInfo;
+    using lcvtest::browserInfo;
     using lcvtest::sidecar;
     struct Case {
         const char* label;
@@ -50,20 +50,20 @@ TEST(FileInformation, SidecarFieldsAndSkips) {
         std::vector<std::string> options;
         std::vector<std::string> expected;
     } cases[] = {
-        {"type, creator and flags", sidecar({{9, finderInfo("TEXT", "ttxt", 0x0000)}}),
-         sidecar({{9, finderInfo("rsrc", "ttxt", 0x400E)}}), {},
+        {"type, creator and flags", sidecar({{9, browserInfo("TEXT", "Edit", 0x0000)}}),
+         sidecar({{9, browserInfo("rsrc", "Edit", 0x400E)}}), {},
          {"# [lcv:i:changed:file:finfo:type:H:] \"TEXT\" \\ ===> \\ \"rsrc\"",
           "# [lcv:i:changed:file:finfo:flags:H:]  \\ ===> \\ \"isInvisible color_bit3 color_bit2 color_bit1\""}},
-        {"hasBeenInited is ignored", sidecar({{9, finderInfo("TEXT", "ttxt", 0x0100)}}),
-         sidecar({{9, finderInfo("TEXT", "ttxt", 0x0000)}}), {}, {}},
-        {"script code", sidecar({{9, finderInfo("TEXT", "ttxt", 0, 0)}}), sidecar({{9, finderInfo("TEXT", "ttxt", 0, 1)}}),
+        {"hasBeenInited is ignored", sidecar({{9, browserInfo("TEXT", "Edit", 0x0100)}}),
+         sidecar({{9, browserInfo("TEXT", "Edit", 0x0000)}}), {}, {}},
+        {"script code", sidecar({{9, browserInfo("TEXT", "Edit", 0, 0)}}), sidecar({{9, browserInfo("TEXT", "Edit", 0, 1)}}),
          {}, {"# [lcv:i:changed:file:finfo:script:H:] \"0x00\" \\ ===> \\ \"0x01\""}},
         {"catalog attributes", sidecar({{10, std::string("\0\0\0\0", 4)}}), sidecar({{10, std::string("\0\0\0\x01", 4)}}),
          {}, {"# [lcv:i:changed:file:finfo:ioFlAttrib:H:]  \\ ===> \\ \"fileLocked\""}},
         {"creation date", sidecar({{8, dates(0)}}), sidecar({{8, dates(86400)}}), {"-skmd"},
          {"# [lcv:i:changed:file:finfo:cdate:H:] \"2000/1/1 0:00:00\" \\ ===> \\ \"2000/1/2 0:00:00\""}},
         {"creation date skipped", sidecar({{8, dates(0)}}), sidecar({{8, dates(86400)}}), {"-skmd", "-skcd"}, {}},
-        {"one side without sidecar", sidecar({{9, finderInfo("TEXT", "ttxt", 0x0002)}}), "", {}, {}},
+        {"one side without sidecar", sidecar({{9, browserInfo("TEXT", "Edit", 0x0002)}}), "", {}, {}},
     };
     for (const auto& c : cases) {
         TempDir t;
