@@ -305,3 +305,38 @@ TEST(ForkComparison, PropertyListReportOfAChangedFile) {
     EXPECT_EQ(o.find("# [lcv:"), o.find("# [lcv:", 0));  // no report line outside the document
     EXPECT_EQ(o.find("lcv:i:"), std::string::npos);
 }
+
+// Executables whose bytes differ only where prebinding rewrote them: with
+// -skprebind they count as identical when their stored checksums agree.
+TEST(ForkComparison, PrebindingChecksums) {
+    auto be32 = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                           static_cast<char>(v)};
+    };
+    auto object = [&](std::uint32_t subtype, std::uint32_t checksum, const std::string& body) {
+        const std::string cmd = be32(0x17) + be32(12) + be32(checksum);
+        return be32(0xFEEDFACE) + be32(18) + be32(subtype) + be32(2) + be32(1) + be32(12) + be32(0) + cmd + body;
+    };
+    struct Case {
+        const char* label;
+        std::string side1, side2;
+        bool identical;
+    } cases[] = {
+        {"same checksum", object(10, 77, "prebound at A"), object(10, 77, "prebound at B"), true},
+        {"other subtype", object(10, 77, "prebound at A"), object(11, 77, "prebound at B"), false},
+        {"other checksum", object(10, 77, "prebound at A"), object(10, 78, "prebound at B"), false},
+        {"not Mach-O", "\xCA\xFE\xBA\xBE" + object(10, 77, "A").substr(4), "\xCA\xFE\xBA\xBE" + object(10, 77, "B").substr(4),
+         false},
+    };
+    for (const auto& c : cases) {
+        TempDir t;
+        t.write("a/App", c.side1);
+        t.write("b/App", c.side2);
+        auto r = runProgram("lcv", {"-ski", "-sh", "-skprebind", "a", "b"}, "", t.path());
+        const bool changed = r.out.find("# [lcv:i:changed:file:DF://->./App<-//->./App<-//:] App") != std::string::npos;
+        EXPECT_EQ(changed, !c.identical) << c.label;
+        // Without -skprebind every byte counts.
+        r = runProgram("lcv", {"-ski", "-sh", "a", "b"}, "", t.path());
+        EXPECT_NE(r.out.find("changed:file:DF:"), std::string::npos) << c.label;
+    }
+}
