@@ -223,11 +223,11 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
     bool dfSame;
     bool mapOnlyDF = false;
     if (!both) {
-        dfSame = (e1 ? info1.dataLength : info2.dataLength) == 0;
+        dfSame = (e1 ? info1.dataForkLength : info2.dataForkLength) == 0;
     } else if (!buffer1() || !buffer2()) {
         dfSame = false;
     } else {
-        dfSame = binaryForkCompare(false, path1, path2, info1.dataLength, info2.dataLength, buffer1(), buffer2(),
+        dfSame = binaryForkCompare(false, path1, path2, info1.dataForkLength, info2.dataForkLength, buffer1(), buffer2(),
                                    hexDump(), header, pc);
         if (!dfSame) {
             if (df(1) && df(2) && (printResMapOnlyChange() || filterResMap())) {
@@ -251,7 +251,7 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
                     true);
             }
             if (mapOnly) dfSame = true;
-        } else if (printIdenticalEntity() && e1 && info1.dataLength != 0) {
+        } else if (printIdenticalEntity() && e1 && info1.dataForkLength != 0) {
             if (plist) printToDict_file_summary({name}, "Identical Data Fork", map);
             else if (pc) pc->printStringToStdOut("# [lcv:i:identical:file:DF:" + header + ":] " + pairText, true);
         }
@@ -263,10 +263,10 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
     if (!plist && skipRF()) {
         rfSame = true;
     } else {
-        if (!both) rfSame = (e1 ? info1.resourceLength : info2.resourceLength) == 0;
+        if (!both) rfSame = (e1 ? info1.resourceForkLength : info2.resourceForkLength) == 0;
         else if (!buffer1() || !buffer2()) rfSame = false;
         else
-            rfSame = binaryForkCompare(true, path1, path2, info1.resourceLength, info2.resourceLength, buffer1(),
+            rfSame = binaryForkCompare(true, path1, path2, info1.resourceForkLength, info2.resourceForkLength, buffer1(),
                                        buffer2(), hexDump(), header, pc);
         if (!rfSame && (printResMapOnlyChange() || filterResMap()) && rf(1) && rf(2)) {
             mapOnlyRF = PureResCompare(false, path1, path2, buffer1(), buffer2(), debug(), pc, run().get());
@@ -286,7 +286,7 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
                     true);
             }
             if (mapOnly) rfSame = true;
-        } else if (printIdenticalEntity() && e1 && info1.resourceLength != 0) {
+        } else if (printIdenticalEntity() && e1 && info1.resourceForkLength != 0) {
             if (plist) printToDict_file_summary({name}, "Identical Resource Fork", map);
             else if (pc) pc->printStringToStdOut("# [lcv:i:identical:file:RF:" + header + ":] " + pairText, true);
         }
@@ -308,8 +308,8 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
             pc->printStringToStdOut("# [lcv:i:identical:file:**:" + header + ":] " + pairText, true);
     }
     // 6. Two empty files would otherwise show nothing.
-    if (!plist && !doNotDifferentiateRFDF() && printIdenticalEntity() && both && !changed && info1.dataLength == 0 &&
-        info2.dataLength == 0 && info1.resourceLength == 0 && info2.resourceLength == 0 && pc)
+    if (!plist && !doNotDifferentiateRFDF() && printIdenticalEntity() && both && !changed && info1.dataForkLength == 0 &&
+        info2.dataForkLength == 0 && info1.resourceForkLength == 0 && info2.resourceForkLength == 0 && pc)
         pc->printStringToStdOut("# [lcv:i:identical:file:**:" + header + ":] " + pairText, true);
     // 7. Summary trees.
     if (!plist && summaryTwindiff() && both && changed && run() && run()->summaryTree1) {

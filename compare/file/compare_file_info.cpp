@@ -100,7 +100,7 @@ const std::string& userName(uid_t uid) {
     if (it != names.end()) return it->second;
     const passwd* pw = ::getpwuid(uid);
     return names[uid] = pw && pw->pw_name ? std::string(pw->pw_name)
-                                           : sformat("????????(%lu)", static_cast<unsigned long>(uid));
+                                           : sformat("\?\?\?\?\?\?\?\?(%lu)", static_cast<unsigned long>(uid));
 }
 
 const std::string& groupName(gid_t gid) {
@@ -109,7 +109,7 @@ const std::string& groupName(gid_t gid) {
     if (it != names.end()) return it->second;
     const group* gr = ::getgrgid(gid);
     return names[gid] = gr && gr->gr_name ? std::string(gr->gr_name)
-                                           : sformat("????????(%lu)", static_cast<unsigned long>(gid));
+                                           : sformat("\?\?\?\?\?\?\?\?(%lu)", static_cast<unsigned long>(gid));
 }
 
 }  // namespace
@@ -189,7 +189,7 @@ std::string CompareFileInfo::dateText(double secondsSince1970) {
 
 void CompareFileInfo::AddZixInfoToDict(Dict& dict, const std::string& path, const ForkInfo& info, bool skipCdate,
                                        bool skipMdate, PrintCenter* pCenter) {
-    if (info.sidecarError && pCenter) {
+    if (info.sidecar == platform::SidecarState::Unreadable && pCenter) {
         pCenter->PrintMetaInfoToStdError(
             sformat("# [lcv:e:CompareFile:AddZixInfoToDict://->%s<-//:] FSpGetFInfo error = %d.", path.c_str(),
                     info.sidecarStatus),
@@ -198,10 +198,10 @@ void CompareFileInfo::AddZixInfoToDict(Dict& dict, const std::string& path, cons
     if (info.type) dict.set("type", fourCharText(*info.type));
     if (info.creator) dict.set("creator", fourCharText(*info.creator));
     if (info.flags) dict.set("flags", flagNames(*info.flags));
-    if (!skipCdate && info.creationDate) dict.set("cdate", dateText(*info.creationDate));
-    if (!skipMdate && info.modificationDate) dict.set("mdate", dateText(*info.modificationDate));
-    if (info.attributes) dict.set("ioFlAttrib", attributeNames(*info.attributes));
-    if (info.script) dict.set("script", sformat("0x%02X", *info.script));
+    if (!skipCdate && info.creationTime) dict.set("cdate", dateText(static_cast<double>(*info.creationTime)));
+    if (!skipMdate && info.status == 0) dict.set("mdate", dateText(static_cast<double>(info.modificationTime)));
+    if (info.catalogAttributes) dict.set("ioFlAttrib", attributeNames(*info.catalogAttributes));
+    if (info.scriptCode) dict.set("script", sformat("0x%02X", *info.scriptCode));
 }
 
 }  // namespace lcv

@@ -6,7 +6,6 @@
 #include "core/compare.h"
 #include "core/path.h"
 #include "core/text.h"
-#include "compare/file/interim_platform.h"
 
 namespace lcv {
 
@@ -36,13 +35,14 @@ bool binaryForkCompare(bool resourceFork, const std::string& path1, const std::s
     if (len1 != len2) return false;
     if (len1 == 0) return true;
     ForkReader f1, f2;
-    int status = f1.open(path1, resourceFork, len1);
+    const platform::Fork fork = resourceFork ? platform::Fork::Resource : platform::Fork::Data;
+    int status = f1.open(path1, fork, len1);
     if (status != 0) {
         error(sformat("# [lcv:e:%s:%s://->%s<-//:%d:]", who, status == -43 ? "GetFSSpecFromPath" : openCall,
                       path1.c_str(), status));
         return false;
     }
-    status = f2.open(path2, resourceFork, len2);
+    status = f2.open(path2, fork, len2);
     if (status != 0) {
         error(sformat("# [lcv:e:%s:%s://->%s<-//:%d:]", who, status == -43 ? "GetFSSpecFromPath" : openCall,
                       path2.c_str(), status));
@@ -80,14 +80,14 @@ bool binaryForkCompare(bool resourceFork, const std::string& path1, const std::s
 bool BinaryDFCompare(const std::string& path1, const std::string& path2, std::uint8_t* buffer1, std::uint8_t* buffer2,
                      bool hexDump, const std::string& header, PrintCenter* pCenter) {
     const ForkInfo i1 = readForkInfo(path1), i2 = readForkInfo(path2);
-    return binaryForkCompare(false, path1, path2, i1.dataLength, i2.dataLength, buffer1, buffer2, hexDump, header,
+    return binaryForkCompare(false, path1, path2, i1.dataForkLength, i2.dataForkLength, buffer1, buffer2, hexDump, header,
                              pCenter);
 }
 
 bool BinaryRFCompare(const std::string& path1, const std::string& path2, std::uint8_t* buffer1, std::uint8_t* buffer2,
                      bool hexDump, const std::string& header, PrintCenter* pCenter) {
     const ForkInfo i1 = readForkInfo(path1), i2 = readForkInfo(path2);
-    return binaryForkCompare(true, path1, path2, i1.resourceLength, i2.resourceLength, buffer1, buffer2, hexDump,
+    return binaryForkCompare(true, path1, path2, i1.resourceForkLength, i2.resourceForkLength, buffer1, buffer2, hexDump,
                              header, pCenter);
 }
 
@@ -122,22 +122,22 @@ namespace lcv {
 
 namespace {
 
-bool readWholeFork(bool resourceFork, const std::string& path, std::uint8_t* block, Data& out, PrintCenter* pc) {
-    ForkReader f;
-    const int status = f.open(path, resourceFork);
-    if (status != 0) return false;
-    out.reserve(static_cast<std::size_t>(f.length()));
+// Appends a whole fork to out in blocks through the scratch buffer; a read error
+// is reported and ends the reading.
+void readDataFromFork(platform::ForkReader& fork, const std::string& path, std::uint8_t* block, Data& out,
+                      PrintCenter* pc) {
+    out.reserve(static_cast<std::size_t>(fork.length()));
     for (;;) {
-        int s = 0;
-        const long n = f.read(block, kScratchBufferSize, s);
+        int status = 0;
+        const long n = fork.read(block, kScratchBufferSize, status);
         if (n < 0) {
             if (pc)
-                pc->PrintMetaInfoToStdError(sformat("# [lcv:e:readDataFromFork:FSRead://->%s<-//:%d:]", path.c_str(), s),
-                                            "Error");
-            return true;
+                pc->PrintMetaInfoToStdError(
+                    sformat("# [lcv:e:readDataFromFork:FSRead://->%s<-//:%d:]", path.c_str(), status), "Error");
+            return;
         }
         out.insert(out.end(), block, block + n);
-        if (static_cast<std::size_t>(n) < kScratchBufferSize) return true;
+        if (static_cast<std::size_t>(n) < kScratchBufferSize) return;
     }
 }
 
@@ -149,24 +149,14 @@ platform::ResourceFilter filterOf(const RunContext* run) {
     return filter;
 }
 
-// Opens the resources of a file as a resource map: its data fork or its resource
-// fork. Returns the status of the failure, or 0.
-int openResourceMap(const std::string& path, bool dataFork, platform::ResourceMap& map) {
-    Data image;
-    const int status = platform::readForkImage(path, !dataFork, image);
-    if (status != 0) return status;
-    map = platform::parseResourceMap(image, {}, false);
-    return map.ok() ? 0 : -199;
-}
-
 }  // namespace
 
 bool PureResCompare(bool dataFork, const std::string& path1, const std::string& path2, std::uint8_t* buffer1,
                     std::uint8_t* buffer2, bool debug, PrintCenter* pCenter, const RunContext* run) {
     (void)buffer2;
     const ForkInfo i1 = readForkInfo(path1), i2 = readForkInfo(path2);
-    const std::uint32_t len1 = static_cast<std::uint32_t>(dataFork ? i1.dataLength : i1.resourceLength);
-    const std::uint32_t len2 = static_cast<std::uint32_t>(dataFork ? i2.dataLength : i2.resourceLength);
+    const auto len1 = static_cast<std::uint32_t>(dataFork ? i1.dataForkLength : i1.resourceForkLength);
+    const auto len2 = static_cast<std::uint32_t>(dataFork ? i2.dataForkLength : i2.resourceForkLength);
     const bool noFilters = !run || (run->resTypeFilter.empty() && run->resTypeIdFilter.empty());
     if (len1 != len2 && !debug && noFilters) return false;
     if (len1 == 0) return true;
@@ -174,25 +164,26 @@ bool PureResCompare(bool dataFork, const std::string& path1, const std::string& 
     Data images[2];
     const std::string* paths[2] = {&path1, &path2};
     for (int k = 0; k < 2; ++k) {
-        ForkReader probe;
-        const int status = probe.open(*paths[k], !dataFork);
+        platform::ForkReader fork;
+        const int status = fork.open(*paths[k], dataFork ? platform::Fork::Data : platform::Fork::Resource);
         if (status != 0) {
-            const char* call = status == -43 ? "PureResCompare:GetFSSpecFromPath"
-                               : dataFork   ? "PureResCompare:FSpOpenDF"
-                                            : "BinaryRFCompare:FSpOpenRF";
+            const char* call = status == platform::kFnfErr ? "PureResCompare:GetFSSpecFromPath"
+                               : dataFork                   ? "PureResCompare:FSpOpenDF"
+                                                            : "BinaryRFCompare:FSpOpenRF";
             if (pCenter)
                 pCenter->PrintMetaInfoToStdError(
                     sformat("# [lcv:e:%s://->%s<-//:%d:]", call, paths[k]->c_str(), status), "Error");
             return false;
         }
-        readWholeFork(!dataFork, *paths[k], buffer1, images[k], pCenter);
+        readDataFromFork(fork, *paths[k], buffer1, images[k], pCenter);
     }
     const platform::ResourceFilter filter = filterOf(run);
-    platform::ResourceMap maps[2];
+    platform::ParsedResourceMap maps[2];
     for (int k = 0; k < 2; ++k) {
-        maps[k] = platform::parseResourceMap(images[k], filter);
+        maps[k] = platform::parseResourceMapImage(images[k], filter);
         if (!maps[k].ok()) {
-            if (pCenter && maps[k].error) pCenter->PrintMetaInfoToStdError(maps[k].error->line(*paths[k]), "Error");
+            if (pCenter && maps[k].failure)
+                pCenter->PrintMetaInfoToStdError(platform::isValidAddrLine(*maps[k].failure, *paths[k]), "Error");
             return false;
         }
     }
@@ -204,7 +195,7 @@ bool PureResCompare(bool dataFork, const std::string& path1, const std::string& 
                                    sformat("%6d %3u %10lX %10lu ", r.id, static_cast<unsigned>(r.attributes),
                                            static_cast<unsigned long>(r.dataPosition),
                                            static_cast<unsigned long>(r.dataLength));
-                if (r.name) line += platform::macRomanToUtf8(*r.name);
+                if (r.name) line += platform::romanToUtf8(*r.name);
                 pCenter->printStringToStdOut(line, true);
             }
         }
@@ -222,21 +213,17 @@ bool PureResCompare(bool dataFork, const std::string& path1, const std::string& 
         if (a.type != b.type || a.id != b.id || a.attributes != b.attributes || a.name != b.name ||
             a.dataLength != b.dataLength)
             return false;
-        if (a.dataLength &&
-            std::memcmp(images[0].data() + a.dataPosition, images[1].data() + b.dataPosition, a.dataLength) != 0)
+        if (a.dataLength && std::memcmp(images[0].data() + a.dataPosition, images[1].data() + b.dataPosition,
+                                        static_cast<std::size_t>(a.dataLength)) != 0)
             return false;
     }
     return true;
 }
 
 ResourceLocation probeResourceLocation(const std::string& path, const ForkInfo& info) {
-    ResourceLocation loc;
-    platform::ResourceMap map;
-    if (info.resourceLength > 0 && openResourceMap(path, false, map) == 0) loc.rf = true;
-    if (info.dataLength >= 16 && platform::dataForkLooksLikeResourceFile(path, info.dataLength) &&
-        openResourceMap(path, true, map) == 0)
-        loc.df = true;
-    return loc;
+    const platform::ResourceLocation loc =
+        platform::probeResourceLocation(path, info.dataForkLength, info.resourceForkLength);
+    return {loc.rf, loc.df};
 }
 
 void AddResTypeToDict(Dict& dict, const std::string& path, bool hasResourceFork, bool dataForkIsResourceFile,
@@ -246,20 +233,19 @@ void AddResTypeToDict(Dict& dict, const std::string& path, bool hasResourceFork,
         if (pCenter) pCenter->PrintMetaInfoToStdError(line, "Error");
     };
     if (!pathExists(path)) {
-        error(sformat("# [lcv:e:AddResTypeToDict:GetFSSpecFromPath:%d://->%s<-//:]", -43, path.c_str()));
+        error(sformat("# [lcv:e:AddResTypeToDict:GetFSSpecFromPath:%d://->%s<-//:]", platform::kFnfErr, path.c_str()));
         return;
     }
-    platform::ResourceMap map;
-    const int status = openResourceMap(path, dataForkIsResourceFile, map);
+    std::vector<platform::ResType> types;
+    const int status = platform::resourceTypes(path, dataForkIsResourceFile, types);
     if (status != 0) {
         error(sformat("# [lcv:e:AddResTypeToDict:FSpOpenResFile/FSpOpenDataForkAsResourceFile:%d://->%s<-//:]", status,
                       path.c_str()));
         return;
     }
-    for (std::uint32_t type : map.types) {
-        if (run && std::any_of(run->resTypeFilter.begin(), run->resTypeFilter.end(),
-                               [&](const ResFilterEntry& e) { return e.type == type; }))
-            continue;
+    const platform::ResourceFilter filter = filterOf(run);
+    for (platform::ResType type : types) {
+        if (filter.skipsType(type)) continue;
         const std::string text = fourCharText(type);
         dict.set(text, text);
     }
@@ -268,15 +254,13 @@ void AddResTypeToDict(Dict& dict, const std::string& path, bool hasResourceFork,
 int getResfileAttrs(const std::string& path, std::uint16_t& attributes, bool dataFork, PrintCenter* pCenter) {
     auto error = [&](const char* call, int status) {
         if (pCenter)
-            pCenter->PrintMetaInfoToStdError(sformat("# [lcv:e:getResfileAttrs:%s:%d://->%s<-//:]", call, status, path.c_str()),
-                                             "Error");
+            pCenter->PrintMetaInfoToStdError(
+                sformat("# [lcv:e:getResfileAttrs:%s:%d://->%s<-//:]", call, status, path.c_str()), "Error");
         return status;
     };
-    if (!pathExists(path)) return error("GetFSSpecFromPath", -43);
-    platform::ResourceMap map;
-    const int status = openResourceMap(path, dataFork, map);
+    if (!pathExists(path)) return error("GetFSSpecFromPath", platform::kFnfErr);
+    const int status = platform::resourceFileAttributes(path, dataFork, attributes);
     if (status != 0) return error("FSpOpenResFile/FSpOpenDataForkAsResourceFile", status);
-    attributes = map.attributeWord;
     return 0;
 }
 
