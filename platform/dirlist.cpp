@@ -126,7 +126,8 @@ int listDirectory(const std::string& dir, std::vector<std::string>& names, ListO
     return kNoErr;
 }
 
-int listDirectoryEntries(const std::string& dir, std::vector<DirEntry>& entries, ListOrder order) {
+int listDirectoryEntries(const std::string& dir, std::vector<DirEntry>& entries, ListOrder order,
+                         const std::function<void(const std::string&, int)>& onError) {
     std::vector<Raw> raw;
     int err = 0;
     const int status = readRaw(dir, raw, err);
@@ -137,7 +138,10 @@ int listDirectoryEntries(const std::string& dir, std::vector<DirEntry>& entries,
     for (const auto& r : raw) {
         DirEntry e;
         e.name = r.name;
-        if (!classify(join(dir, r.name), r.type, e.kind, e.isSymlink, err)) continue;
+        if (!classify(join(dir, r.name), r.type, e.kind, e.isSymlink, err)) {
+            if (err && onError) onError(r.name, err);
+            continue;
+        }
         entries.push_back(std::move(e));
     }
     return kNoErr;

@@ -30,9 +30,11 @@ struct DirEntry {
 int listDirectory(const std::string& dir, std::vector<std::string>& names, ListOrder order = ListOrder::Bytewise);
 
 // The same with each entry's kind. Entries that vanish while they are examined
-// are left out.
+// are left out; an entry that cannot be examined is left out too and, when
+// onError is given, handed to it with its name and errno.
 int listDirectoryEntries(const std::string& dir, std::vector<DirEntry>& entries,
-                         ListOrder order = ListOrder::Bytewise);
+                         ListOrder order = ListOrder::Bytewise,
+                         const std::function<void(const std::string&, int)>& onError = {});
 
 struct WalkEntry {
     std::string relativePath;  // from the root, components joined with "/"

@@ -1,10 +1,6 @@
 #include "compare/dir/compare_directory.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "compare/file/compare_file.h"
@@ -12,6 +8,7 @@
 #include "compare/file/summary_tree.h"
 #include "core/path.h"
 #include "core/text.h"
+#include "platform/dirlist.h"
 
 namespace lcv {
 
@@ -210,38 +207,18 @@ void CompareDirectory::CompMainDirInfo(const std::string* d1, const std::string*
 void CompareDirectory::CollectDirectoryFiles(Dict& files, const std::string& dir, PrintCenter* pCenter,
                                              bool skipDotUnderscore, bool skipLytParts, bool applyFilters,
                                              const RunContext* run) {
-    DIR* d = ::opendir(dir.c_str());
-    if (!d) return;
-    std::vector<std::pair<std::string, unsigned char>> names;
-    while (dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
-        if (name != "." && name != "..") names.emplace_back(name, e->d_type);
-    }
-    ::closedir(d);
-    std::vector<std::string> sorted;
-    sorted.reserve(names.size());
-    for (const auto& n : names) sorted.push_back(n.first);
-    std::sort(sorted.begin(), sorted.end());
+    std::vector<platform::DirEntry> entries;
+    platform::listDirectoryEntries(dir, entries, platform::ListOrder::Unsorted, [&](const std::string&, int err) {
+        const char* name = strerrorname_np(err);
+        if (pCenter)
+            pCenter->PrintMetaInfoToStdError(
+                sformat("# [lcv:e:AddAllFilesToDict:%s://->%s<-//:]", name ? name : "stat", dir.c_str()), "Error");
+    });
     static const char* lytParts[] = {"objects.lyt", "keyedobjects.lyt", "classes.lyt", "info.lyt", "objects.xlt"};
     const bool inLyt = skipLytParts && pathExtension(dir) == "lyt";
-    for (const auto& [name, type] : names) {
-        // A sidecar "._NAME" beside its companion is the companion's metadata.
-        if (startsWith(name, "._") && std::binary_search(sorted.begin(), sorted.end(), name.substr(2))) continue;
-        if (type == DT_DIR) continue;
-        const std::string full = dir + "/" + name;
-        struct stat st;
-        // A plain file needs no status call; links and unknown entries do.
-        if (type == DT_REG) {
-            st.st_mode = S_IFREG;
-        } else if (::stat(full.c_str(), &st) != 0) {
-            if (errno != ENOENT && pCenter) {
-                const char* err = strerrorname_np(errno);
-                pCenter->PrintMetaInfoToStdError(
-                    sformat("# [lcv:e:AddAllFilesToDict:%s://->%s<-//:]", err ? err : "stat", dir.c_str()), "Error");
-            }
-            continue;
-        }
-        if (S_ISDIR(st.st_mode)) continue;
+    for (const auto& e : entries) {
+        const std::string& name = e.name;
+        if (e.kind == platform::EntryKind::Directory || e.kind == platform::EntryKind::Dangling) continue;
         if (applyFilters && run && run->IsFilteredOut(run->fileNameFilter, name)) continue;
         if (skipDotUnderscore && startsWith(name, "._")) continue;
         if (inLyt && std::any_of(std::begin(lytParts), std::end(lytParts), [&](const char* p) { return name == p; }))
