@@ -1,8 +1,7 @@
-// Resource files in the layout of the binary fork comparison Part (shared/spec.md
-// Part 6.4): the map parser with its range checks, the resource-file attribute
-// word, the resource file service of Part 8.1 (open, count and enumerate types
-// and resources, read id, name, attributes, size and data), the resource
-// location probe of Part 6.2, and a writer of resource file images.
+// Resource files: the map parser with its range checks, the resource-file
+// attribute word, the resource file service (open, count and enumerate types and
+// resources, read id, name, attributes, size and data), the resource location
+// probe of the file comparison, and a writer of resource file images.
 //
 // Nothing here prints: a failed range check comes back as a MapCheckFailure,
 // and isValidAddrLine() formats the report line for the caller to print.
@@ -70,7 +69,7 @@ struct ParsedResourceMap {
     std::size_t count() const { return records.size(); }
 };
 
-// The map parser of Part 6.4: every region is range-checked before it is read;
+// The map parser: every region is range-checked before it is read;
 // the first failed check ends the parse with status -1 and the failure. Filtered
 // types are skipped before their reference lists are checked; filtered (type, id)
 // pairs before their names and data are. A type count word of 0xFFFF means an
@@ -157,7 +156,7 @@ int checkResourceFileStructure(std::span<const std::uint8_t> image, std::optiona
 // length + map length = length and map offset + map length = length.
 bool resourceHeaderFitsLength(std::span<const std::uint8_t> header16, std::uint64_t length);
 
-// The resource location probe of Part 6.2: rf, the resource fork opens as a
+// The resource location probe: rf, the resource fork opens as a
 // resource file; df, the data fork is at least 16 bytes long, its header fits
 // its length, and it opens as a resource file. Lengths may be passed when known.
 struct ResourceLocation {

@@ -1,5 +1,5 @@
 // Four-character codes and the legacy 8-bit Roman character set (code page
-// 10000) in which the specification decodes type codes, creator codes and
+// 10000) in which the toolkit decodes type codes, creator codes and
 // resource types.
 #pragma once
 

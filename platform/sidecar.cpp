@@ -82,7 +82,7 @@ struct Source {
 };
 
 // Interprets the first `length` bytes of entry 9 (at most 32 are used).
-void takeFinderInfo(const std::uint8_t* p, std::size_t length, SidecarFields& f) {
+void takeBrowserInfo(const std::uint8_t* p, std::size_t length, SidecarFields& f) {
     if (length >= 4) f.type = be32(p);
     if (length >= 8) f.creator = be32(p + 4);
     if (length >= 10) f.flags = be16(p + 8);
@@ -114,11 +114,11 @@ int parseSidecar(const Source& src, SidecarFields& f) {
         f.resourceFork = *e;
         f.resourceForkLength = e->length;
     }
-    if (const SidecarEntry* e = f.find(kEntryFinderInfo)) {
-        std::uint8_t info[kFinderInfoSize];
-        const std::size_t len = std::min<std::size_t>(e->length, kFinderInfoSize);
+    if (const SidecarEntry* e = f.find(kEntryBrowserInfo)) {
+        std::uint8_t info[kBrowserInfoSize];
+        const std::size_t len = std::min<std::size_t>(e->length, kBrowserInfoSize);
         if (!src.read(e->offset, len, info, status)) return status;
-        takeFinderInfo(info, len, f);
+        takeBrowserInfo(info, len, f);
     }
     if (const SidecarEntry* e = f.find(kEntryDates); e && e->length >= 4) {
         std::uint8_t d[4];
@@ -224,9 +224,9 @@ std::vector<std::uint8_t> buildSidecarImage(const std::vector<SidecarPart>& part
     return out;
 }
 
-std::vector<std::uint8_t> finderInfoBytes(FourCharCode type, FourCharCode creator, std::uint16_t flags,
+std::vector<std::uint8_t> browserInfoBytes(FourCharCode type, FourCharCode creator, std::uint16_t flags,
                                           std::uint8_t scriptCode) {
-    std::vector<std::uint8_t> v(kFinderInfoSize, 0);
+    std::vector<std::uint8_t> v(kBrowserInfoSize, 0);
     put32(v.data(), type);
     put32(v.data() + 4, creator);
     put16(v.data() + 8, flags);
@@ -483,7 +483,7 @@ int editSidecarImage(std::span<const std::uint8_t> existing, bool exists, const 
     if (!wantsInfo && !wantsFork) return kNoErr;
 
     // The new bytes of entry 9 and entry 2, and whether anything changes.
-    const SidecarEntry* info = f.find(kEntryFinderInfo);
+    const SidecarEntry* info = f.find(kEntryBrowserInfo);
     const SidecarEntry* fork = f.find(kEntryResourceFork);
     std::vector<std::uint8_t> newInfo;
     bool infoChanges = false;
@@ -492,7 +492,7 @@ int editSidecarImage(std::span<const std::uint8_t> existing, bool exists, const 
         // bytes padded to 32.
         std::vector<std::uint8_t> oldInfo;
         if (info) oldInfo.assign(existing.begin() + info->offset, existing.begin() + info->offset + info->length);
-        if (oldInfo.size() < kFinderInfoSize) oldInfo.resize(kFinderInfoSize, 0);
+        if (oldInfo.size() < kBrowserInfoSize) oldInfo.resize(kBrowserInfoSize, 0);
         newInfo = oldInfo;
         const std::uint16_t oldFlags = be16(newInfo.data() + 8);
         const std::uint16_t flags =
@@ -517,7 +517,7 @@ int editSidecarImage(std::span<const std::uint8_t> existing, bool exists, const 
     // A sidecar that does not exist yet: entry 9, then entry 2 when needed.
     if (!exists) {
         std::vector<SidecarPart> parts;
-        parts.push_back({kEntryFinderInfo, infoChanges ? newInfo : std::vector<std::uint8_t>(kFinderInfoSize, 0)});
+        parts.push_back({kEntryBrowserInfo, infoChanges ? newInfo : std::vector<std::uint8_t>(kBrowserInfoSize, 0)});
         if (forkChanges) parts.push_back({kEntryResourceFork, *edit.resourceFork});
         out = buildSidecarImage(parts);
         changed = true;
@@ -591,7 +591,7 @@ int editSidecarImage(std::span<const std::uint8_t> existing, bool exists, const 
             p.bytes.assign(existing.begin() + e.offset, existing.begin() + e.offset + e.length);
         layout.parts.push_back(std::move(p));
     }
-    if (infoChanges && !info) layout.parts.push_back({kEntryFinderInfo, UINT32_MAX, true, newInfo});
+    if (infoChanges && !info) layout.parts.push_back({kEntryBrowserInfo, UINT32_MAX, true, newInfo});
     if (forkChanges && !fork) layout.parts.push_back({kEntryResourceFork, UINT32_MAX, true, *edit.resourceFork});
     if (layout.parts.size() > 0xFFFF) return kParamErr;
 

@@ -1,6 +1,6 @@
-// Forks and file-browser information kept in sidecar files (docs/host.md and
-// shared/design/host.md section 1): an item NAME keeps its resource fork, type,
-// creator, flags, dates and catalog attributes in "._NAME" beside it.
+// Forks and file-browser information kept in sidecar files (docs/host.md): an
+// item NAME keeps its resource fork, type, creator, flags, dates and catalog
+// attributes in "._NAME" beside it.
 //
 // Reading never looks outside the sidecar: every descriptor is checked against
 // the file's size before any entry is read, and a sidecar that does not fit is
@@ -32,9 +32,9 @@ inline constexpr std::size_t kSidecarHeaderSize = 26;  // up to and with the ent
 inline constexpr std::size_t kSidecarDescriptorSize = 12;
 inline constexpr std::uint32_t kEntryResourceFork = 2;
 inline constexpr std::uint32_t kEntryDates = 8;
-inline constexpr std::uint32_t kEntryFinderInfo = 9;
+inline constexpr std::uint32_t kEntryBrowserInfo = 9;
 inline constexpr std::uint32_t kEntryCatalogAttributes = 10;
-inline constexpr std::size_t kFinderInfoSize = 32;
+inline constexpr std::size_t kBrowserInfoSize = 32;
 // Seconds from 1970-01-01 to 2000-01-01, the origin of the sidecar's dates.
 inline constexpr std::int64_t kSidecarDateOrigin = 946684800;
 inline constexpr std::int32_t kSidecarUnknownDate = INT32_MIN;  // 0x80000000
@@ -80,7 +80,7 @@ std::vector<std::uint8_t> buildSidecarImage(const std::vector<SidecarPart>& part
                                             const std::array<std::uint8_t, 16>& filler = {});
 
 // The 32 bytes of file-browser information.
-std::vector<std::uint8_t> finderInfoBytes(FourCharCode type, FourCharCode creator, std::uint16_t flags,
+std::vector<std::uint8_t> browserInfoBytes(FourCharCode type, FourCharCode creator, std::uint16_t flags,
                                           std::uint8_t scriptCode = 0);
 
 // ------------------------------------------------------------ names and paths
@@ -116,7 +116,7 @@ SidecarRead readSidecar(const std::string& itemPath);
 // ------------------------------------------------------- file information
 
 // Everything the comparers and the label tools read of an item: the catalog
-// information of the specification on this host.
+// information of the desktop system, as this host keeps it.
 struct ItemInfo {
     int status = 0;  // 0, or the status when the item itself cannot be examined
     bool isDirectory = false;

@@ -42,15 +42,15 @@ int main(int argc, char** argv) {
     maps.push_back(img);
     for (std::size_t i = 0; i < maps.size(); ++i) put(rd + "/map" + std::to_string(i), maps[i]);
 
-    std::vector<std::uint8_t> info = finderInfoBytes(fourCharCode("TEXT"), fourCharCode("ttxt"), 0x010C, 3);
-    put(sd + "/info", buildSidecarImage({{kEntryFinderInfo, info}}));
-    put(sd + "/full", buildSidecarImage({{kEntryFinderInfo, info},
+    std::vector<std::uint8_t> info = browserInfoBytes(fourCharCode("TEXT"), fourCharCode("ttxt"), 0x010C, 3);
+    put(sd + "/info", buildSidecarImage({{kEntryBrowserInfo, info}}));
+    put(sd + "/full", buildSidecarImage({{kEntryBrowserInfo, info},
                                          {kEntryDates, v(std::string("\x00\x00\x01\x00\x80\x00\x00\x00", 8) +
                                                          std::string(8, '\0'))},
                                          {kEntryCatalogAttributes, v(std::string("\x00\x00\x00\x01", 4))},
                                          {0x4242, v("unknown")},
                                          {kEntryResourceFork, maps[1]}}));
     info.resize(60, 'x');
-    put(sd + "/long9", buildSidecarImage({{kEntryResourceFork, maps[0]}, {kEntryFinderInfo, info}}));
+    put(sd + "/long9", buildSidecarImage({{kEntryResourceFork, maps[0]}, {kEntryBrowserInfo, info}}));
     return 0;
 }

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (edit.type && after.type != edit.type) std::abort();
         if (edit.resourceFork && after.resourceForkLength != edit.resourceFork->size()) std::abort();
         for (const auto& e : fields.entries) {
-            if (e.id == kEntryFinderInfo || e.id == kEntryResourceFork) continue;
+            if (e.id == kEntryBrowserInfo || e.id == kEntryResourceFork) continue;
             if (fields.find(e.id) != &e) continue;  // only the first entry of an id is looked up
             const SidecarEntry* n = after.find(e.id);
             if (!n || n->length != e.length) std::abort();

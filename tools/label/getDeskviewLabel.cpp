@@ -1,5 +1,5 @@
 // getDeskviewLabel: lists the colour labels of items as a Perl hash and,
-// optionally, as a label table (shared/spec.md Part 11.1).
+// optionally, as a label table.
 #include <sys/stat.h>
 
 #include <cerrno>

@@ -1,4 +1,4 @@
-// What setDeskviewLabel and getDeskviewLabel share (shared/spec.md Part 11.1):
+// What setDeskviewLabel and getDeskviewLabel share :
 // the colour table, item paths and the recursion below a directory. The label is
 // bits 1 to 3 of the item's flags word, kept in its sidecar (platform layer).
 #pragma once

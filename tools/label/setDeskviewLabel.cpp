@@ -1,5 +1,5 @@
 // setDeskviewLabel: gives one colour label to a list of items, or applies a label
-// table (shared/spec.md Part 11.1).
+// table.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
