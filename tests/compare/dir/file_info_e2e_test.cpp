@@ -107,3 +107,25 @@ TEST(FileInformation, UnixTextAndLinks) {
     r = runProgram("lcv", {"-sh", "-ski", "a", "b"}, "", t.path());
     EXPECT_TRUE(infoLines(r).empty());
 }
+
+// A label written by setDeskviewLabel is a change of the flags word for lcv (both
+// sides carry file-browser information, as copies from the desktop system do).
+TEST(FileInformation, LabelShowsAsChangedFlags) {
+    TempDir t;
+    t.write("a/f", "same");
+    t.write("b/f", "same");
+    const std::string info = lcvtest::sidecar({{9, lcvtest::browserInfo("TEXT", "Edit", 0)}});
+    t.write("a/._f", info);
+    t.write("b/._f", info);
+    const timeval times[2] = {{1000000000, 0}, {1000000000, 0}};
+    utimes((t / "a/f").c_str(), times);
+    utimes((t / "b/f").c_str(), times);
+    auto set = runProgram("setDeskviewLabel", {"Red", t / "b/f"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    auto r = runProgram("lcv", {"-sh", "-skunix", "a", "b"}, "", t.path());
+    const std::vector<std::string> l = infoLines(r);
+    ASSERT_EQ(l.size(), 1u) << r.out;
+    EXPECT_EQ(l[0], "# [lcv:i:changed:file:finfo:flags:H:]  \\ ===> \\ \"color_bit3 color_bit2\"");
+    // The data fork is untouched.
+    EXPECT_EQ(r.out.find(":DF:"), std::string::npos);
+}
