@@ -14,11 +14,14 @@ bool writeReportFile(const DictRef& root, const std::string& path) {
     return writeXmlPlist(path, Value(root), error);
 }
 
+void writeAndPrintReport(RunContext& run) {
+    if (!run.reportRoot) return;
+    const std::string path = temporaryPath("3");
+    if (writeReportFile(run.reportRoot, path) && run.pCenter) run.pCenter->printFileToStdOut(path);
+}
+
 void exitRunEarly(RunContext& run) {
-    if (run.reportRoot) {
-        const std::string path = temporaryPath("3");
-        if (writeReportFile(run.reportRoot, path) && run.pCenter) run.pCenter->printFileToStdOut(path);
-    }
+    writeAndPrintReport(run);
     if (run.pCenter) run.pCenter->flush();
     std::fflush(stdout);
     std::fflush(stderr);

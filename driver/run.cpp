@@ -211,10 +211,7 @@ int runLcv(const std::vector<std::string>& argv) {
 }
 
 void finishRun(RunContext& run) {
-    if (run.reportRoot) {
-        const std::string path = temporaryPath("3");
-        if (writeReportFile(run.reportRoot, path) && run.pCenter) run.pCenter->printFileToStdOut(path);
-    }
+    writeAndPrintReport(run);
     if (run.pCenter) run.pCenter->flush();
     std::fflush(stdout);
     if (!run.debugFlag) {

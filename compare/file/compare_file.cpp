@@ -238,24 +238,28 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
             }
         }
     }
-    if (!doNotDifferentiateRFDF()) {
-        if (!dfSame) {
-            const bool mapOnly = mapOnlyDF && df(1) && df(2) && printResMapOnlyChange();
+    // The verdict line of one fork; a fork whose only change is its resource map
+    // counts as identical from here on.
+    auto reportFork = [&](bool resourceFork, bool& same, bool mapOnly, std::uint64_t length1) {
+        if (doNotDifferentiateRFDF()) return;
+        const std::string kind = resourceFork ? "RF" : "DF";
+        const std::string fork = resourceFork ? "Resource Fork" : "Data Fork";
+        if (!same) {
             if (plist) {
-                printToDict_file_summary({name}, mapOnly ? "Changed Data Fork (Only Resource Map differs)"
-                                                         : "Changed Data Fork",
-                                         map);
+                printToDict_file_summary(
+                    {name}, "Changed " + fork + (mapOnly ? " (Only Resource Map differs)" : ""), map);
             } else if (pc) {
-                pc->printStringToStdOut(
-                    std::string("# [lcv:i:changed:file:DF:") + (mapOnly ? "res_map:" : "") + header + ":] " + pairText,
-                    true);
+                pc->printStringToStdOut("# [lcv:i:changed:file:" + kind + ":" + (mapOnly ? "res_map:" : "") + header +
+                                            ":] " + pairText,
+                                        true);
             }
-            if (mapOnly) dfSame = true;
-        } else if (printIdenticalEntity() && e1 && info1.dataForkLength != 0) {
-            if (plist) printToDict_file_summary({name}, "Identical Data Fork", map);
-            else if (pc) pc->printStringToStdOut("# [lcv:i:identical:file:DF:" + header + ":] " + pairText, true);
+            if (mapOnly) same = true;
+        } else if (printIdenticalEntity() && e1 && length1 != 0) {
+            if (plist) printToDict_file_summary({name}, "Identical " + fork, map);
+            else if (pc) pc->printStringToStdOut("# [lcv:i:identical:file:" + kind + ":" + header + ":] " + pairText, true);
         }
-    }
+    };
+    reportFork(false, dfSame, !dfSame && mapOnlyDF && df(1) && df(2) && printResMapOnlyChange(), info1.dataForkLength);
 
     // 3. Resource fork.
     bool rfSame;
@@ -273,24 +277,8 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
             if (filterResMap() && mapOnlyRF) rfSame = true;
         }
     }
-    if (!doNotDifferentiateRFDF()) {
-        if (!rfSame) {
-            const bool mapOnly = mapOnlyRF && rf(1) && rf(2) && printResMapOnlyChange();
-            if (plist) {
-                printToDict_file_summary({name}, mapOnly ? "Changed Resource Fork (Only Resource Map differs)"
-                                                         : "Changed Resource Fork",
-                                         map);
-            } else if (pc) {
-                pc->printStringToStdOut(
-                    std::string("# [lcv:i:changed:file:RF:") + (mapOnly ? "res_map:" : "") + header + ":] " + pairText,
-                    true);
-            }
-            if (mapOnly) rfSame = true;
-        } else if (printIdenticalEntity() && e1 && info1.resourceForkLength != 0) {
-            if (plist) printToDict_file_summary({name}, "Identical Resource Fork", map);
-            else if (pc) pc->printStringToStdOut("# [lcv:i:identical:file:RF:" + header + ":] " + pairText, true);
-        }
-    }
+    reportFork(true, rfSame, !rfSame && mapOnlyRF && rf(1) && rf(2) && printResMapOnlyChange(),
+               info1.resourceForkLength);
     const bool changed = !dfSame || !rfSame;
 
     // 4. The pair's entry in the property-list report.
