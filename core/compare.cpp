@@ -229,6 +229,14 @@ std::string Compare::GetPathForPlistWithFile(const std::string* n1, const std::s
     return {};
 }
 
+DictRef Compare::GetDetailedResultSection(const std::string& section, const std::string& category,
+                                          const std::string* entryKey) const {
+    const DictRef detailed = GetOrCreatePlistDictFrom(reportRoot(), "File Detailed-Compare Result", 16);
+    const DictRef entry = GetOrCreatePlistDictFrom(detailed, entryKey ? *entryKey : GetPathForPlist(), 16);
+    const DictRef dict = GetOrCreatePlistDictFrom(entry, section, 16);
+    return category.empty() ? dict : GetOrCreatePlistDictFrom(dict, category, 16);
+}
+
 bool Compare::flag(const char* key) const {
     if (!options_) return false;
     const Value* v = options_->find(key);

@@ -113,6 +113,11 @@ public:
     static ArrayRef GetOrCreatePlistArrayFrom(const DictRef& dict, const std::string& key, std::size_t capacity) {
         return PrintCenter::GetOrCreatePlistArrayFrom(dict, key, capacity);
     }
+    // One section of a file's entry in the property-list report, created on first
+    // use: "File Detailed-Compare Result" -> the entry key (GetPathForPlist() when
+    // none is given) -> section, and -> category when one is given.
+    DictRef GetDetailedResultSection(const std::string& section, const std::string& category = {},
+                                     const std::string* entryKey = nullptr) const;
     // The report root dictionary, or null outside property-list mode.
     DictRef reportRoot() const { return pCenter_ ? pCenter_->reportRoot() : nullptr; }
 

@@ -112,15 +112,21 @@ void walk(const std::string& root, const std::string& relative, const std::funct
     }
 }
 
-}  // namespace
-
-int listDirectory(const std::string& dir, std::vector<std::string>& names, ListOrder order) {
-    std::vector<Raw> raw;
+// A directory's listing without sidecars, in the order asked for.
+int readListing(const std::string& dir, std::vector<Raw>& raw, ListOrder order) {
     int err = 0;
     const int status = readRaw(dir, raw, err);
     if (status != kNoErr && raw.empty()) return status;
     dropSidecars(raw);
     if (order == ListOrder::Bytewise) sortRaw(raw, nullptr);
+    return kNoErr;
+}
+
+}  // namespace
+
+int listDirectory(const std::string& dir, std::vector<std::string>& names, ListOrder order) {
+    std::vector<Raw> raw;
+    if (const int status = readListing(dir, raw, order); status != kNoErr) return status;
     names.clear();
     for (auto& r : raw) names.push_back(std::move(r.name));
     return kNoErr;
@@ -129,12 +135,9 @@ int listDirectory(const std::string& dir, std::vector<std::string>& names, ListO
 int listDirectoryEntries(const std::string& dir, std::vector<DirEntry>& entries, ListOrder order,
                          const std::function<void(const std::string&, int)>& onError) {
     std::vector<Raw> raw;
-    int err = 0;
-    const int status = readRaw(dir, raw, err);
-    if (status != kNoErr && raw.empty()) return status;
-    dropSidecars(raw);
-    if (order == ListOrder::Bytewise) sortRaw(raw, nullptr);
+    if (const int status = readListing(dir, raw, order); status != kNoErr) return status;
     entries.clear();
+    int err = 0;
     for (const auto& r : raw) {
         DirEntry e;
         e.name = r.name;

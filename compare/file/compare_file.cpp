@@ -349,10 +349,8 @@ void CompareFile::CompMainFile(const std::string& name, bool e1, bool e2, const 
         const std::string pairHeader = GetPathForHeaderWithFile(e1 ? &name : nullptr, e2 ? &name2 : nullptr);
         DictRef section;
         if (plist) {
-            auto detailed = GetOrCreatePlistDictFrom(reportRoot(), "File Detailed-Compare Result", 16);
-            auto entry = GetOrCreatePlistDictFrom(
-                detailed, GetPathForPlistWithFile(e1 ? &name : nullptr, e2 ? &name2 : nullptr), 16);
-            section = GetOrCreatePlistDictFrom(entry, "Resource File Attribute Compare Result", 16);
+            const std::string key = GetPathForPlistWithFile(e1 ? &name : nullptr, e2 ? &name2 : nullptr);
+            section = GetDetailedResultSection("Resource File Attribute Compare Result", {}, &key);
         }
         if (res1 && res2 && ok1 && ok2) {
             const int a1 = attrs1 & 0xFF, a2 = attrs2 & 0xFF;

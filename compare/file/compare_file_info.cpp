@@ -29,19 +29,13 @@ namespace {
 
 // The dictionary of this comparer's section in the property-list report.
 DictRef infoSection(const Compare& c, bool file, const std::string& category) {
-    const DictRef root = c.reportRoot();
-    if (file) {
-        auto byPath = Compare::GetOrCreatePlistDictFrom(root, "File Detailed-Compare Result", 16);
-        auto entry = Compare::GetOrCreatePlistDictFrom(byPath, c.GetPathForPlist(), 16);
-        auto section = Compare::GetOrCreatePlistDictFrom(entry, "File Info Compare Result", 16);
-        const std::string word = category == "identical" ? "Identical" : category == "new" ? "New"
-                                 : category == "obsolete" ? "Obsolete" : "Changed";
-        return Compare::GetOrCreatePlistDictFrom(section, word + " File Info", 16);
-    }
-    auto byPath = Compare::GetOrCreatePlistDictFrom(root, "Directory Info Compare Result", 16);
+    const std::string word = category == "identical" ? "Identical"
+                             : category == "new"     ? "New"
+                             : category == "obsolete" ? "Obsolete"
+                                                      : "Changed";
+    if (file) return c.GetDetailedResultSection("File Info Compare Result", word + " File Info");
+    auto byPath = Compare::GetOrCreatePlistDictFrom(c.reportRoot(), "Directory Info Compare Result", 16);
     auto entry = Compare::GetOrCreatePlistDictFrom(byPath, c.GetPathForPlist(), 16);
-    const std::string word = category == "identical" ? "Identical" : category == "new" ? "New"
-                             : category == "obsolete" ? "Obsolete" : "Changed";
     return Compare::GetOrCreatePlistDictFrom(entry, word + " Directory Info", 16);
 }
 

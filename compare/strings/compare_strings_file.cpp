@@ -13,7 +13,6 @@ namespace lcv {
 
 namespace {
 
-const char* const kDetailedResult = "File Detailed-Compare Result";
 const char* const kStringResult = "String Compare Result";
 
 // What "%@" shows for a stored value: a text as itself, anything else by its
@@ -247,24 +246,16 @@ void CompareStringsFile::printStringCompareResultForChanged(const std::vector<st
 
 void CompareStringsFile::printToDict_string_details(const std::vector<std::string>& items, const std::string& category,
                                                     const DictRef& targetObj, const DictRef&) const {
-    const DictRef root = reportRoot();
-    if (items.empty() || !root) return;
-    const DictRef detailed = GetOrCreatePlistDictFrom(root, kDetailedResult, 16);
-    const DictRef file = GetOrCreatePlistDictFrom(detailed, GetPathForPlist(), 16);
-    const DictRef section = GetOrCreatePlistDictFrom(file, kStringResult, 16);
-    const DictRef entries = GetOrCreatePlistDictFrom(section, category, 16);
+    if (items.empty() || !reportRoot()) return;
+    const DictRef entries = GetDetailedResultSection(kStringResult, category);
     for (const auto& key : items) entries->set(quoted(key), quoted(valueText(lookup(targetObj, key))));
 }
 
 void CompareStringsFile::printToDict_string_detailsForChanged(const std::vector<std::string>& items,
                                                               const std::string& category, const DictRef&,
                                                               const DictRef&) const {
-    const DictRef root = reportRoot();
-    if (items.empty() || !root) return;
-    const DictRef detailed = GetOrCreatePlistDictFrom(root, kDetailedResult, 16);
-    const DictRef file = GetOrCreatePlistDictFrom(detailed, GetPathForPlist(), 16);
-    const DictRef section = GetOrCreatePlistDictFrom(file, kStringResult, 16);
-    const DictRef entries = GetOrCreatePlistDictFrom(section, category, 16);
+    if (items.empty() || !reportRoot()) return;
+    const DictRef entries = GetDetailedResultSection(kStringResult, category);
     for (const auto& key : items) {
         auto pair = Dict::make(2);
         pair->set("String Value 1", quoted(valueText(lookup(obj1(), key))));
